@@ -1,0 +1,50 @@
+# Front for the CMake build. Every target configures its own build folder, so
+# each works from a fresh clone.
+
+JOBS        ?= $(shell nproc)
+CMAKE       ?= cmake
+FUZZ_SECONDS ?= 60
+
+.PHONY: all build test test-sanitize bench fuzz clean
+
+all: build
+
+build:
+	$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVEX_WERROR=ON
+	$(CMAKE) --build build -j $(JOBS)
+
+test: build
+	cd build && ctest --output-on-failure -j $(JOBS)
+
+# AddressSanitizer (with leak checking) and UndefinedBehaviorSanitizer, with
+# clang so that both compilers see every line.
+test-sanitize:
+	$(CMAKE) -S . -B build-sanitize -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_BUILD_TYPE=Debug -DHALVEX_WERROR=ON -DHALVEX_SANITIZE=address,undefined
+	$(CMAKE) --build build-sanitize -j $(JOBS)
+	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+	  ctest --output-on-failure -j $(JOBS)
+
+# Google Benchmark programs (off in the normal build).
+bench:
+	$(CMAKE) -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DHALVEX_TESTS=OFF -DHALVEX_BENCH=ON
+	$(CMAKE) --build build-bench -j $(JOBS) --target halvex_benchmarks
+	@set -e; for b in build-bench/bench/*; do \
+	  if [ -f "$$b" ] && [ -x "$$b" ]; then echo "== $$b"; "$$b" $(BENCH_ARGS); fi; done
+
+# libFuzzer targets under AddressSanitizer and UndefinedBehaviorSanitizer, each
+# run for FUZZ_SECONDS from its seed corpus.
+fuzz:
+	$(CMAKE) -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DHALVEX_TESTS=OFF -DHALVEX_FUZZ=ON -DHALVEX_SANITIZE=address,undefined
+	$(CMAKE) --build build-fuzz -j $(JOBS)
+	@set -e; for f in build-fuzz/fuzz/*; do \
+	  if [ -f "$$f" ] && [ -x "$$f" ]; then \
+	    name=$$(basename "$$f"); work=build-fuzz/corpus-$$name; mkdir -p "$$work"; \
+	    seeds=fuzz/corpus/$$name; [ -d "$$seeds" ] || seeds=; \
+	    echo "== $$name for $(FUZZ_SECONDS) s"; \
+	    "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 "$$work" $$seeds; fi; done
+
+clean:
+	rm -rf build build-sanitize build-bench build-fuzz
