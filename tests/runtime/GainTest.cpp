@@ -1,0 +1,32 @@
+#include "runtime/Gain.h"
+
+#include <gtest/gtest.h>
+
+#include <complex>
+
+#include "tests/runtime/PortsFixture.h"
+
+using namespace TorvaneModelBuilder;
+
+TEST(Gain, MultipliesByTheGainInDoublePrecision)
+{
+    Gain<double> gain;
+    gain.GainValue = 1.1;
+    PortStorage<double> cells;
+    cells.Connect(gain.Input, 2.0);
+    double& out = cells.Connect(gain.Output);
+    EXPECT_TRUE(gain.Run());
+    EXPECT_EQ(out, 2.0 * 1.1);
+    EXPECT_EQ(out, 2.2);
+}
+
+TEST(Gain, ComplexGainIsTheComplexProduct)
+{
+    Gain<std::complex<double>> gain;
+    gain.GainValue = {0.0, 1.0};
+    PortStorage<std::complex<double>> cells;
+    cells.Connect(gain.Input, {2.0, 3.0});
+    auto& out = cells.Connect(gain.Output);
+    EXPECT_TRUE(gain.Run());
+    EXPECT_EQ(out, std::complex<double>(-3.0, 2.0));
+}
