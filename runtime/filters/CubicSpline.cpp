@@ -89,13 +89,17 @@ double CubicSpline::Evaluate(std::uint64_t n, double x, const double* xs, const 
 {
     Status = 0;
     if (n > Capacity) {
-        Capacity = n;
+        // Released and nulled first, so that a failed allocation leaves
+        // nothing for the destructor to free twice.
         delete[] B;
         delete[] C;
         delete[] D;
+        B = C = D = nullptr;
+        Capacity = 0;
         B = new double[n];
         C = new double[n];
         D = new double[n];
+        Capacity = n;
     }
     Status = FitCubicSpline(static_cast<std::int32_t>(n), 0, 0, 0.0, 0.0, xs, ys, B, C, D);
     if (Status != 0)

@@ -41,7 +41,7 @@ class TimeResponseFIR : public FIR<double, 0> {
 public:
     enum ResponseKind : std::int32_t { ImpulseResponse = 0, StepResponse = 1 };
 
-    double* Response = nullptr;           // NumResponse values, lent by the owner
+    double* Response = nullptr;           // NumResponse values, lent by the owner (must hold them)
     double* ResponseTimeStamps = nullptr; // time of each value, s; lent, rewritten by Setup
     std::int32_t NumResponse = 0;           // values in Response
     std::int32_t NumResponseTimeStamps = 0; // values in ResponseTimeStamps
