@@ -72,14 +72,14 @@ bool TimeResponseFIR::Setup()
     const double* r = Response;
     if (!ShiftAndCheckOrder(s, n))
         return false;
-    const double span = s[n - 1] * SampleRate;
-    if (!(span < TapCountLimit)) {
+    const double spanInSamples = s[n - 1] * SampleRate;
+    if (!(spanInSamples < TapCountLimit)) {
         ReportError("SampleRate times the response time span must be a finite number below "
                     "2147483647");
         return false;
     }
 
-    NumTaps = static_cast<std::int32_t>(span) + 1;
+    NumTaps = static_cast<std::int32_t>(spanInSamples) + 1;
     delete[] Taps;
     Taps = nullptr;
     Taps = new double[static_cast<std::size_t>(NumTaps)];
