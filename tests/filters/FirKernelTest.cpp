@@ -9,7 +9,6 @@
 #include <vector>
 
 using TorvaneModelBuilder::FirDotRing;
-using TorvaneModelBuilder::FirMultiplyAdd;
 
 namespace {
 
@@ -80,11 +79,4 @@ TEST(FirKernel, TermsAreAddedNewestFirstOntoPositiveZero)
     const double zero[] = {0.0};
     EXPECT_EQ(Bits(FirDotRing(negative, 1, 1, zero, 1, 0)), Bits(0.0));
     EXPECT_EQ(Bits(FirDotRing(negative, 1, 0, zero, 1, 0)), Bits(0.0));
-}
-
-TEST(FirKernel, ComplexTermIsTheWrittenOutProduct)
-{
-    const Complex y = FirMultiplyAdd(Complex(0.1, 0.7), Complex(0.3, -0.9), Complex(0.2, 0.4));
-    EXPECT_EQ(Bits(y.real()), Bits(0.1 * 0.3 - 0.7 * -0.9 + 0.2));
-    EXPECT_EQ(Bits(y.imag()), Bits(0.1 * -0.9 + 0.7 * 0.3 + 0.4));
 }
