@@ -1,0 +1,15 @@
+// SSE2 kernels; this file is compiled with the flags of that instruction set
+// and runs only where the dispatcher has found it supported.
+#if defined(__x86_64__) || defined(_M_X64)
+#include "runtime/filters/FirBlockKernelBody.h"
+#include "runtime/filters/FirBlockKernelLevels.h"
+#include "runtime/filters/FirBlockKernelX86.h"
+
+namespace TorvaneModelBuilder {
+
+const FirBlockKernels Sse2Kernels = {SimdLevel::Sse2, "SSE2",
+                                     FirBlockBody::Convolve<Sse2Ops, 8>,
+                                     FirBlockBody::BankNewest<Sse2Ops>};
+
+} // namespace TorvaneModelBuilder
+#endif
