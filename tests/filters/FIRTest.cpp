@@ -1,0 +1,205 @@
+#include "runtime/filters/FIR.h"
+
+#include <gtest/gtest.h>
+
+#include <complex>
+#include <random>
+#include <string>
+#include <vector>
+
+using TorvaneModelBuilder::FIR;
+
+namespace {
+
+using Complex = std::complex<double>;
+
+// Owns the port storage of one filter, as the owner of a graph does: D input
+// and I output elements at position 0.
+template <typename T, int mode = 0>
+struct Harness {
+    FIR<T, mode> Filter;
+    std::vector<T> Taps;
+    std::vector<T> In, Out;
+
+    Harness(std::vector<T> taps, int decimation, int phase, int interpolation)
+        : Taps(std::move(taps)), In(decimation), Out(interpolation)
+    {
+        Filter.Taps = Taps.data();
+        Filter.NumTaps = static_cast<int>(Taps.size());
+        Filter.Decimation = decimation;
+        Filter.DecimationPhase = phase;
+        Filter.Interpolation = interpolation;
+        EXPECT_TRUE(Filter.Setup());
+        Filter.Input.Attach(In.data(), In.size(), In.size(), 0);
+        Filter.Output.Attach(Out.data(), Out.size(), Out.size(), 0);
+        EXPECT_TRUE(Filter.Initialize());
+    }
+
+    // Feeds x (a whole number of firings) and returns every output in order.
+    std::vector<T> Feed(const std::vector<T>& x)
+    {
+        std::vector<T> y;
+        for (std::size_t n = 0; n + In.size() <= x.size(); n += In.size()) {
+            std::copy(x.begin() + n, x.begin() + n + In.size(), In.begin());
+            EXPECT_TRUE(Filter.Run());
+            y.insert(y.end(), Out.begin(), Out.end());
+        }
+        return y;
+    }
+};
+
+// The defining stream: x with I-1 zeros after each sample, convolved with h
+// (zero terms skipped, newest first), every D-th sample from the phase on.
+template <typename T>
+std::vector<T> Reference(const std::vector<T>& h, const std::vector<T>& x, int d, int phase, int i)
+{
+    std::vector<T> y;
+    for (std::size_t m = phase; m < x.size() * i; m += d) {
+        T acc{};
+        for (std::size_t t = 0; t < h.size() && t <= m; ++t)
+            if ((m - t) % i == 0)
+                acc = h[t] * x[(m - t) / i] + acc;
+        y.push_back(acc);
+    }
+    return y;
+}
+
+template <typename T, typename Draw>
+void ExpectSweepMatchesReference(Draw draw)
+{
+    std::mt19937 gen(11);
+    for (int numTaps : {1, 2, 3, 7, 64})
+        for (int d = 1; d <= 3; ++d)
+            for (int phase = 0; phase < d; ++phase)
+                for (int i = 1; i <= 3; ++i)
+                    for (int firings : {0, 1, 2, 5, 150}) {
+                        std::vector<T> h(numTaps), x(static_cast<std::size_t>(firings * d));
+                        for (T& v : h)
+                            v = draw(gen);
+                        for (T& v : x)
+                            v = draw(gen);
+                        Harness<T> run(h, d, phase, i);
+                        EXPECT_EQ(run.Feed(x), Reference(h, x, d, phase, i))
+                            << "taps " << numTaps << " D " << d << " phase " << phase << " I "
+                            << i << " firings " << firings;
+                    }
+}
+
+std::string SetupMessages(FIR<double, 0>& filter, bool& result)
+{
+    testing::internal::CaptureStderr();
+    result = filter.Setup();
+    return testing::internal::GetCapturedStderr();
+}
+
+} // namespace
+
+TEST(Fir, RealOutputsEqualTheZeroStuffedConvolutionBitForBit)
+{
+    std::uniform_real_distribution<double> value(-1.0, 1.0);
+    ExpectSweepMatchesReference<double>([&](std::mt19937& g) { return value(g); });
+}
+
+TEST(Fir, ComplexOutputsEqualTheZeroStuffedConvolutionBitForBit)
+{
+    std::uniform_real_distribution<double> value(-1.0, 1.0);
+    ExpectSweepMatchesReference<Complex>(
+        [&](std::mt19937& g) { return Complex(value(g), value(g)); });
+}
+
+TEST(Fir, UnitImpulseYieldsTapsInOrderThenZeros)
+{
+    Harness<double, 1> plain({0.5, -2.0, 3.0}, 1, 0, 1);
+    EXPECT_EQ(plain.Feed({1, 0, 0, 0, 0}), (std::vector<double>{0.5, -2.0, 3.0, 0, 0}));
+
+    // I = 2 with 3 taps: the first output of a firing takes h[0], h[2], the
+    // second h[1] and a missing h[3] that counts as zero.
+    Harness<double> up({1.0, 2.0, 3.0}, 1, 0, 2);
+    EXPECT_EQ(up.Filter.TapsPerPhase, 2);
+    EXPECT_EQ(up.Feed({1, 0, 0}), (std::vector<double>{1, 2, 3, 0, 0, 0}));
+
+    // D = 2: phase 0 takes the older of the two new samples as its newest
+    // term, phase 1 the newer one.
+    Harness<double> older({1.0, 10.0}, 2, 0, 1), newer({1.0, 10.0}, 2, 1, 1);
+    EXPECT_EQ(older.Feed({1, 2, 3, 4}), (std::vector<double>{1, 3 + 20}));
+    EXPECT_EQ(newer.Feed({1, 2, 3, 4}), (std::vector<double>{2 + 10, 4 + 30}));
+
+    Harness<Complex> rotate({Complex(0, 1)}, 1, 0, 1);
+    EXPECT_EQ(rotate.Feed({Complex(1, 0)}), (std::vector<Complex>{Complex(0, 1)}));
+}
+
+TEST(Fir, InitializeAgainRestartsFromZeroHistoryAndFinalizeReleases)
+{
+    const std::vector<double> h{0.3, -0.1, 0.7, 0.2}, x{1.5, -2.5, 0.25, 4.0, 1.0, -3.0, 2.0};
+    Harness<double> fresh(h, 1, 0, 1), reused(h, 1, 0, 1);
+    reused.Feed({9.0, 8.0, 7.0});
+    EXPECT_TRUE(reused.Filter.Initialize());
+    EXPECT_EQ(reused.Feed(x), fresh.Feed(x));
+
+    EXPECT_TRUE(reused.Filter.Finalize());
+    EXPECT_EQ(reused.Filter.DelayStorage, nullptr);
+    EXPECT_EQ(reused.Filter.DelayLine.Data, nullptr);
+    EXPECT_TRUE(reused.Filter.Initialize());
+    Harness<double> again(h, 1, 0, 1);
+    EXPECT_EQ(reused.Feed(x), again.Feed(x));
+}
+
+TEST(Fir, SetupSizesPortsAndDelayLineAndTheNewestSampleLandsAtLMinusTwo)
+{
+    Harness<double> multirate({1, 2, 3, 4, 5, 6, 7}, 3, 1, 2);
+    EXPECT_EQ(multirate.Filter.Input.Size, 3u);
+    EXPECT_EQ(multirate.Filter.Output.Size, 2u);
+    EXPECT_EQ(multirate.Filter.DelayLine.MaxSize, 7u / 2 + 3 + 1);
+    EXPECT_EQ(multirate.Filter.DelayLine.Size, 3u);
+    EXPECT_EQ(multirate.Filter.TapsPerPhase, 4);
+
+    // The layout a block path may rely on: after each Run with D = I = 1 the
+    // newest sample is at logical offset L-2 and older ones below it.
+    Harness<double> plain({1, 1, 1}, 1, 0, 1);
+    const std::size_t l = plain.Filter.DelayLine.MaxSize;
+    EXPECT_EQ(l, 5u);
+    double previous = 0.0;
+    for (double v : {4.0, 5.0, 6.0, 7.0, 8.0, 9.0}) {
+        plain.Feed({v});
+        EXPECT_EQ(plain.Filter.DelayLine.ElementAt(l - 2), v);
+        EXPECT_EQ(plain.Filter.DelayLine.ElementAt(l - 3), previous);
+        previous = v;
+    }
+}
+
+TEST(Fir, SetupWritesEveryFailedCheckInOrderAndChangesNothing)
+{
+    FIR<double, 0> filter;
+    bool ok = true;
+    filter.NumTaps = 0;
+    filter.Decimation = 0;
+    EXPECT_EQ(SetupMessages(filter, ok), "There must be at least one Tap\n"
+                                         "Decimation must be > 0\n"
+                                         "DecimationPhase must be < Decimation ratio\n");
+    EXPECT_FALSE(ok);
+
+    filter.Decimation = 2;
+    filter.DecimationPhase = -1;
+    EXPECT_EQ(SetupMessages(filter, ok),
+              "There must be at least one Tap\nDecimationPhase must be >= 0\n");
+    EXPECT_FALSE(ok);
+
+    filter.DecimationPhase = 0;
+    filter.Interpolation = 0;
+    EXPECT_EQ(SetupMessages(filter, ok),
+              "There must be at least one Tap\nInterpolation must be > 0\n");
+    EXPECT_FALSE(ok);
+
+    filter.NumTaps = 4;
+    EXPECT_EQ(SetupMessages(filter, ok), "Interpolation must be > 0\n");
+    EXPECT_FALSE(ok);
+
+    EXPECT_EQ(filter.Input.Size, 1u);
+    EXPECT_EQ(filter.Output.Size, 1u);
+    EXPECT_EQ(filter.DelayLine.MaxSize, 1u);
+    EXPECT_EQ(filter.TapsPerPhase, 0);
+
+    filter.Interpolation = 1;
+    EXPECT_EQ(SetupMessages(filter, ok), "");
+    EXPECT_TRUE(ok);
+}
