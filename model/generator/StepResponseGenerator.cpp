@@ -469,7 +469,7 @@ bool BuildTable(std::vector<double>& table)
             if (pair.Entry != entry)
                 continue;
             int i = 0;
-            while (times[i] < pair.Time)
+            while (times[i] < pair.Times[0])
                 ++i;
             values[i] = pair.Values[0];
             values[i + 1] = pair.Values[1];

@@ -52,8 +52,8 @@ constexpr double PeakTolerance = 1e-3;      // allowed distance from Peak
 constexpr int LastValueDigits = 9;          // significant digits of LastValue
 constexpr double SteadyUntil = 1.19e-09;    // the level is flat before this
 constexpr double SettleBandRelative = 0.01; // settling band: 1 % of the last value
-constexpr double SettleEarliest = 1.28e-09; // settling times lie in this range,
-constexpr double SettleLatest = 1.48e-09;   // growing with the setting
+constexpr double SettleFrom = 1.29e-09;     // settling times lie between about
+constexpr double SettleTo = 1.47e-09;       // these, later for larger settings
 
 // Time stamps. Entries other than StampEntryOwn share one set; StampEntryOwn
 // has its own, close to it.
@@ -86,17 +86,17 @@ constexpr double DipShallowest = -9.77;
 constexpr double DipEarliest = 1.216e-09;
 constexpr double DipLatest = 1.225e-09;
 
-// Isolated irregular values: two consecutive points of one entry, placed at
-// the first time stamp at or after Time and the one after it.
+// Isolated irregular values: two consecutive points of one entry, the first
+// at the first time stamp at or after Times[0].
 struct IrregularPair {
     int Entry;
-    double Time;      // about where the pair sits
+    double Times[2];  // where the two points sit, to five digits
     double Values[2]; // the two values, as recorded
-    double Around;    // the level of the neighbouring points (about)
+    double Around;    // level of the neighbouring points, to four digits
 };
 constexpr IrregularPair IrregularPairs[2] = {
-    {3, 2.5029e-09, {-8.6086987237, 6.99868601315}, 0.3144},
-    {15, 3.5516e-09, {-3.0, -0.001834890638}, 0.3066},
+    {3, {2.5029e-09, 2.5031e-09}, {-8.6086987237, 6.99868601315}, 0.3144},
+    {15, {3.5516e-09, 3.5517e-09}, {-3.0, -0.001834890638}, 0.3066},
 };
 
 // Taps built from each entry as a step response at 32 samples per bit of

@@ -1,9 +1,15 @@
 #include "model/report/StepResponseFigures.h"
 
+#include "model/StepResponseTable.h"
+#include "model/generator/StepResponseTargets.h"
+#include "runtime/filters/TimeResponseFIR.h"
+
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 StepResponseFigures StepResponseFigures::Measure(const double* values, const double* stamps,
                                                  int count, double peakWindow,
@@ -75,6 +81,7 @@ TimeStampFigures TimeStampFigures::Measure(const double* stamps, int count)
 TapFigures TapFigures::Measure(const double* taps, int count)
 {
     TapFigures f;
+    f.Count = count;
     if (count > 0)
         f.Largest = taps[0];
     for (int i = 0; i < count; ++i) {
@@ -83,6 +90,25 @@ TapFigures TapFigures::Measure(const double* taps, int count)
         f.Sum += taps[i];
     }
     return f;
+}
+
+bool TapFigures::OfEntry(int entry, double sampleRate, TapFigures& figures)
+{
+    namespace T = StepResponseTargets;
+    const double* values = StepResponseTable + static_cast<std::ptrdiff_t>(entry) * T::EntryStride;
+    std::vector<double> response(values, values + T::PointCount);
+    std::vector<double> stamps(values + T::PointCount, values + T::EntryStride);
+    TorvaneModelBuilder::TimeResponseFIR filter;
+    filter.ResponseType = TorvaneModelBuilder::TimeResponseFIR::StepResponse;
+    filter.Response = response.data();
+    filter.NumResponse = T::PointCount;
+    filter.ResponseTimeStamps = stamps.data();
+    filter.NumResponseTimeStamps = T::PointCount;
+    filter.SampleRate = sampleRate;
+    if (!filter.Setup())
+        return false;
+    figures = Measure(filter.Taps, filter.NumTaps);
+    return true;
 }
 
 std::uint64_t TableChecksum(const double* values, std::int64_t count)

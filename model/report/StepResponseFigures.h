@@ -42,12 +42,18 @@ struct TimeStampFigures {
     static TimeStampFigures Measure(const double* stamps, int count); // count >= 2
 };
 
-// Largest tap and sum of the taps of a filter built from a response.
+// Count, largest tap and sum of the taps of a filter built from a response.
 struct TapFigures {
+    int Count = 0;
     double Largest = 0.0;
     double Sum = 0.0; // summed in tap order
 
     static TapFigures Measure(const double* taps, int count);
+    // Figures of the taps that a TimeResponseFIR builds from copies of entry
+    // `entry` (0 .. 15) of StepResponseTable as a step response at
+    // `sampleRate` samples per second, the way the model builds them.
+    // False if the filter refuses the entry.
+    static bool OfEntry(int entry, double sampleRate, TapFigures& figures);
 };
 
 // FNV-1a over the little-endian bytes of each double's bit pattern, in
