@@ -35,67 +35,67 @@ StepResponseFigures Figures(int entry)
 
 void PrintSettings()
 {
-    std::printf("Characteristic figures per setting (measured | target; times in ns,\n"
-                "peak before %.1f ns, settled = within %.0f %% of the last value from then on)\n\n",
+    std::printf("Characteristic figures per setting: measured (target). Times in ns; peak\n"
+                "before %.1f ns; settled: within %.0f %% of the last value from then on.\n\n",
                 T::PeakWindow * kNs, T::SettleBandRelative * 100);
-    std::printf("de entry  last value              peak                 time of peak     "
-                "first t >= 0     settled\n");
+    std::printf("de  entry  last value                 peak                 "
+                "time of peak     first t >= 0     settled\n");
     for (const T::Setting& s : T::Settings) {
         const StepResponseFigures f = Figures(s.Entry);
-        std::printf("%2d  %2d    %.9f|%.9f  ", s.De, s.Entry,
+        std::printf("%2d  %5d  %.9f (%.9f)  ", s.De, s.Entry,
                     StepResponseFigures::Round(f.LastValue, T::LastValueDigits), s.LastValue);
         if (s.Peak == 0.0)
-            std::printf("%.6f|no overshoot  %-16s ", f.Peak, "-");
+            std::printf("%.6f (none)      %-15s  ", f.Peak, "-");
         else
-            std::printf("%.6f|%.6f     %.4f|%.4f    ", f.Peak, s.Peak,
+            std::printf("%.6f (%.6f)  %.4f (%.4f)  ", f.Peak, s.Peak,
                         StepResponseFigures::Round(f.PeakTime, 4) * kNs, s.PeakTime * kNs);
-        std::printf("%.4f|%.4f    %.4f\n", StepResponseFigures::Round(f.ZeroTime, 4) * kNs,
+        std::printf("%.4f (%.4f)  %.4f\n", StepResponseFigures::Round(f.ZeroTime, 4) * kNs,
                     s.ZeroTime * kNs, f.SettleTime * kNs);
     }
-    std::printf("\nsettled: target between about %.2f and %.2f ns, later for larger settings\n",
+    std::printf("settled target: from about %.2f to about %.2f ns, later for larger settings\n",
                 T::SettleFrom * kNs, T::SettleTo * kNs);
 }
 
 void PrintStamps()
 {
-    std::printf("\nTime stamps (s)            shared (entry 0)          entry %d               "
-                "target\n", T::StampEntryOwn);
     const TimeStampFigures shared = TimeStampFigures::Measure(Stamps(0), T::PointCount);
     const TimeStampFigures own = TimeStampFigures::Measure(Stamps(T::StampEntryOwn), T::PointCount);
-    std::printf("second stamp               %-25.16g %-21.16g %.16g | %.16g\n", Stamps(0)[1],
+    std::printf("\nTime stamps (s)   shared by 15 entries     entry %d                 target "
+                "(shared, entry %d)\n", T::StampEntryOwn, T::StampEntryOwn);
+    std::printf("second stamp      %-23.16g  %-23.16g  %.16g, %.16g\n", Stamps(0)[1],
                 Stamps(T::StampEntryOwn)[1], T::SharedStampsHead[1], T::OwnSecondStamp);
-    std::printf("last stamp                 %-25.11g %-21.11g %.11g | %.11g\n", shared.Last,
-                own.Last, T::SharedStampsTail[2], T::OwnLastStamp);
-    std::printf("smallest step              %-25.3g %-21.3g about %g\n", shared.SmallestStep,
+    std::printf("last stamp        %-23.11g  %-23.11g  %.11g, %.11g\n", shared.Last, own.Last,
+                T::SharedStampsTail[2], T::OwnLastStamp);
+    std::printf("smallest step     %-23.4g  %-23.4g  about %g\n", shared.SmallestStep,
                 own.SmallestStep, T::SmallestStep);
-    std::printf("largest step               %-25.4g %-21.4g about %g\n", shared.LargestStep,
+    std::printf("largest step      %-23.4g  %-23.4g  about %g\n", shared.LargestStep,
                 own.LargestStep, T::LargestStep);
-    std::printf("mean step                  %-25.4g %-21.4g about %g\n", shared.MeanStep,
-                own.MeanStep, T::MeanStep);
-    std::printf("strictly ascending         %-25s %-21s yes\n", shared.Ascending ? "yes" : "NO",
+    std::printf("mean step         %-23.4g  %-23.4g  about %g\n", shared.MeanStep, own.MeanStep,
+                T::MeanStep);
+    std::printf("strictly rising   %-23s  %-23s  yes\n", shared.Ascending ? "yes" : "NO",
                 own.Ascending ? "yes" : "NO");
 }
 
 void PrintIrregular()
 {
-    std::printf("\nTenfold entries: first value | target, lowest value and its time (ns)\n");
+    std::printf("\nTenfold entries: first value (target), lowest value and its time in ns\n"
+                "(target: %.2f to %.2f, at %.3f to %.3f)\n",
+                T::DipDeepest, T::DipShallowest, T::DipEarliest * kNs, T::DipLatest * kNs);
     for (const T::TenfoldEntry& e : T::TenfoldEntries) {
         const StepResponseFigures f = Figures(e.Entry);
-        std::printf("entry %2d  %.6g | %.6g   lowest %.4f at %.4f   (target %.2f .. %.2f at "
-                    "%.3f .. %.3f)\n",
-                    e.Entry, Values(e.Entry)[0], e.StartValue, f.Lowest,
-                    StepResponseFigures::Round(f.LowestTime, 4) * kNs, T::DipDeepest,
-                    T::DipShallowest, T::DipEarliest * kNs, T::DipLatest * kNs);
+        std::printf("entry %2d  %.6g (%.6g)  lowest %.4f at %.5f (rounded %.3f)\n", e.Entry,
+                    Values(e.Entry)[0], e.StartValue, f.Lowest, f.LowestTime * kNs,
+                    StepResponseFigures::Round(f.LowestTime, 4) * kNs);
     }
-    std::printf("\nIsolated pairs: time (ns) and value of each point, neighbours\n");
+    std::printf("\nIsolated pairs: time in ns and value (target) of each point; neighbours "
+                "(target)\n");
     for (const T::IrregularPair& p : T::IrregularPairs) {
         const double* v = Values(p.Entry);
         const double* s = Stamps(p.Entry);
         int i = 0;
         while (s[i] < p.Times[0])
             ++i;
-        std::printf("entry %2d  %.5f: %.11g | %.11g   %.5f: %.12g | %.12g   "
-                    "neighbours %.4f %.4f | %.4f\n",
+        std::printf("entry %2d  %.5f: %.11g (%.11g)  %.5f: %.12g (%.12g)  %.4f %.4f (%.4f)\n",
                     p.Entry, s[i] * kNs, v[i], p.Values[0], s[i + 1] * kNs, v[i + 1],
                     p.Values[1], v[i - 1], v[i + 2], p.Around);
     }
@@ -103,7 +103,7 @@ void PrintIrregular()
 
 bool PrintTaps()
 {
-    std::printf("\nTaps at %.4g samples per second (step response)\n", T::TapSampleRate);
+    std::printf("\nTaps built as by the model at %.4g samples per second\n", T::TapSampleRate);
     std::printf("entry  count  largest   sum        target\n");
     bool ok = true;
     for (int entry = 0; entry < T::EntryCount; ++entry) {
