@@ -49,6 +49,23 @@ StepResponseFigures StepResponseFigures::Measure(const double* values, const dou
     return f;
 }
 
+const double* StepResponseFigures::EntryValues(int entry)
+{
+    return StepResponseTable + static_cast<std::ptrdiff_t>(entry) * StepResponseTargets::EntryStride;
+}
+
+const double* StepResponseFigures::EntryStamps(int entry)
+{
+    return EntryValues(entry) + StepResponseTargets::PointCount;
+}
+
+StepResponseFigures StepResponseFigures::OfEntry(int entry)
+{
+    namespace T = StepResponseTargets;
+    return Measure(EntryValues(entry), EntryStamps(entry), T::PointCount, T::PeakWindow,
+                   T::SteadyUntil, T::SettleBandRelative);
+}
+
 double StepResponseFigures::Round(double x, int digits)
 {
     // Through the decimal text, so that 1.2325e-09 and the like round the
@@ -95,9 +112,10 @@ TapFigures TapFigures::Measure(const double* taps, int count)
 bool TapFigures::OfEntry(int entry, double sampleRate, TapFigures& figures)
 {
     namespace T = StepResponseTargets;
-    const double* values = StepResponseTable + static_cast<std::ptrdiff_t>(entry) * T::EntryStride;
+    const double* values = StepResponseFigures::EntryValues(entry);
+    const double* times = StepResponseFigures::EntryStamps(entry);
     std::vector<double> response(values, values + T::PointCount);
-    std::vector<double> stamps(values + T::PointCount, values + T::EntryStride);
+    std::vector<double> stamps(times, times + T::PointCount);
     TorvaneModelBuilder::TimeResponseFIR filter;
     filter.ResponseType = TorvaneModelBuilder::TimeResponseFIR::StepResponse;
     filter.Response = response.data();

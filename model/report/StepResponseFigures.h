@@ -25,6 +25,13 @@ struct StepResponseFigures {
     static StepResponseFigures Measure(const double* values, const double* stamps, int count,
                                        double peakWindow, double steadyUntil, double band);
 
+    // Figures of entry `entry` (0 .. 15) of StepResponseTable, measured with
+    // the window, steady limit and band of the characterisation figures.
+    static StepResponseFigures OfEntry(int entry);
+    // The 47000 values and the 47000 time stamps of that entry.
+    static const double* EntryValues(int entry);
+    static const double* EntryStamps(int entry);
+
     // Rounds x to `digits` significant decimal digits (times and values are
     // compared with the characterisation figures this way).
     static double Round(double x, int digits);

@@ -16,22 +16,9 @@ namespace {
 
 constexpr double kNs = 1e9; // seconds to nanoseconds
 
-const double* Values(int entry)
-{
-    return StepResponseTable + static_cast<std::ptrdiff_t>(entry) * T::EntryStride;
-}
-
-const double* Stamps(int entry)
-{
-    return Values(entry) + T::PointCount;
-}
-
-StepResponseFigures Figures(int entry)
-{
-    return StepResponseFigures::Measure(Values(entry), Stamps(entry), T::PointCount,
-                                        T::PeakWindow, T::SteadyUntil,
-                                        T::SettleBandRelative);
-}
+constexpr auto Values = &StepResponseFigures::EntryValues;
+constexpr auto Stamps = &StepResponseFigures::EntryStamps;
+constexpr auto Figures = &StepResponseFigures::OfEntry;
 
 void PrintSettings()
 {

@@ -13,22 +13,9 @@ namespace T = StepResponseTargets;
 
 namespace {
 
-const double* Values(int entry)
-{
-    return StepResponseTable + static_cast<std::ptrdiff_t>(entry) * T::EntryStride;
-}
-
-const double* Stamps(int entry)
-{
-    return Values(entry) + T::PointCount;
-}
-
-StepResponseFigures Figures(int entry)
-{
-    return StepResponseFigures::Measure(Values(entry), Stamps(entry), T::PointCount,
-                                        T::PeakWindow, T::SteadyUntil,
-                                        T::SettleBandRelative);
-}
+constexpr auto Values = &StepResponseFigures::EntryValues;
+constexpr auto Stamps = &StepResponseFigures::EntryStamps;
+constexpr auto Figures = &StepResponseFigures::OfEntry;
 
 double Round(double x, int digits)
 {
