@@ -18,15 +18,16 @@
 //   11 has its own set: the shared one mapped affinely onto its own second
 //   and last stamp.
 // - Each entry is a rising step: a flat start level with a slight drift, a
-//   third-order edge (three equal RC stages) up to a de-emphasis bump that
-//   decays through a second-order edge to the final level. Per setting the
-//   edge start, the bump's delay and its height are solved so that the first
-//   time at or above zero, the time of the peak and the peak value meet the
-//   characterisation figures.
+//   third-order edge (three equal RC stages, with a small slower part) up to
+//   a de-emphasis bump that decays through a second-order edge to the final
+//   level. Per setting the edge start, the bump's delay and its height are
+//   solved so that the first time at or above zero, the time of the peak
+//   and the peak value meet the characterisation figures.
 // - Irregular points are laid over that: the tenfold start and dip of three
 //   entries, and two isolated pairs of values.
 #include "model/generator/StepResponseTargets.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -35,6 +36,10 @@
 #include <vector>
 
 namespace T = StepResponseTargets;
+
+// Every operation must round to double as it goes (no wider intermediates,
+// as on an x87 unit), or the table would depend on the host.
+static_assert(FLT_EVAL_METHOD == 0, "the generator needs double evaluation of double expressions");
 
 namespace {
 
