@@ -5,7 +5,7 @@ JOBS        ?= $(shell nproc)
 CMAKE       ?= cmake
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build test test-sanitize bench fuzz clean
+.PHONY: all build test test-sanitize bench fuzz clean table-report
 
 all: build
 
@@ -25,6 +25,10 @@ test-sanitize:
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# The embedded step responses' figures beside their characterisation targets.
+table-report: build
+	build/model/StepResponseReport
 
 # Google Benchmark programs (off in the normal build).
 bench:
