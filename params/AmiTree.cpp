@@ -55,17 +55,24 @@ void ReleaseLeaf(AmiLeaf* leaf)
     AmiMemory::Release(leaf);
 }
 
-// Appends `entry` to `array` of `count` elements, growing it by exactly one
-// element. False (array and count untouched) when the storage fails.
+// Appends `entry` to `array` of `count` elements. The capacity is implied by
+// the count (the smallest power of two >= count), so the array is regrown
+// only when the count reaches a power of two, to twice that: appends stay
+// linear in time with any allocator, where regrowing by one element costs a
+// copy of the whole array whenever the allocator cannot extend it in place.
+// False (array and count untouched) when the storage fails.
 template <typename T>
 bool AppendOne(T*& array, int& count, const T& entry)
 {
     if (count == INT_MAX)
         return false;
-    void* grown = AmiMemory::Grow(array, (static_cast<std::size_t>(count) + 1) * sizeof(T));
-    if (grown == nullptr)
-        return false;
-    array = static_cast<T*>(grown);
+    if ((count & (count - 1)) == 0) { // 0 or a power of two: the array is full
+        const std::size_t capacity = count == 0 ? 1 : 2 * static_cast<std::size_t>(count);
+        void* grown = AmiMemory::Grow(array, capacity * sizeof(T));
+        if (grown == nullptr)
+            return false;
+        array = static_cast<T*>(grown);
+    }
     array[count++] = entry;
     return true;
 }

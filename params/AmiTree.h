@@ -84,6 +84,7 @@ struct AmiTreeEntry {
 };
 
 // The first three members of AmiBranch and AmiLeaf match (name, array, count).
+// Each array holds room for the smallest power of two >= its count.
 struct AmiBranch {
     char* Name;             // may be empty; owned
     AmiTreeEntry* Children; // copies of the children's slots, text order; records are the slots'
