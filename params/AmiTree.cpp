@@ -86,7 +86,9 @@ bool AppendOne(T*& array, int& count, const T& entry)
 // point is never examined.
 class Scanner {
 public:
-    Scanner(char* work, AmiTree* tree) : Work(work), P(work), Tree(tree), Capacity(tree->SlotCount) {}
+    // `work`: the working copy, from the first "(" on; quotes of scanned
+    // values become blanks in it.
+    Scanner(char* work, AmiTree* tree) : P(work), Tree(tree), Capacity(tree->SlotCount) {}
 
     AmiParseResult Run()
     {
@@ -331,7 +333,6 @@ private:
         return AmiParseOk;
     }
 
-    char* Work;         // the working copy; quotes of scanned values become blanks
     char* P;            // where the next cycle starts
     AmiTree* Tree;      // receives the entries; owns every record made
     const int Capacity; // slot count
