@@ -345,14 +345,17 @@ private:
 
 // Links the first `count` slots into the hierarchy: each entry's parent is
 // the nearest earlier branch one level up, found on a stack of open branches.
+// Levels start at 0, not 1, when the first group was dropped and a stray
+// word after it became the root, and the pushed levels rise by one from the
+// root's: the stack needs one place per level from 0 to the largest.
 AmiParseResult LinkEntries(AmiTree* tree, int count)
 {
-    int maxLevel = 1;
+    int maxLevel = 0;
     for (int i = 0; i < count; ++i)
         if (tree->Entries[i].Level > maxLevel)
             maxLevel = tree->Entries[i].Level;
     auto* stack = static_cast<AmiTreeEntry*>(
-        AmiMemory::Allocate(static_cast<std::size_t>(maxLevel) * sizeof(AmiTreeEntry)));
+        AmiMemory::Allocate((static_cast<std::size_t>(maxLevel) + 1) * sizeof(AmiTreeEntry)));
     if (stack == nullptr)
         return AmiParseNoMemory;
 
@@ -383,7 +386,6 @@ AmiParseResult LinkEntries(AmiTree* tree, int count)
             continue;
         auto* parent = static_cast<AmiBranch*>(stack[top].Record);
         AppendOne(parent->Children, parent->ChildCount, entry); // on failure the group is left out
-        // Pushed levels rise by one from the root's 1, so top stays below maxLevel.
         if (entry.Kind == AmiNodeBranch)
             stack[++top] = entry;
     }

@@ -126,7 +126,7 @@ TEST(AmiMemory, EveryParserAllocationFailureHasItsMessageAndOutcome)
         {7, AllocationFailed(3), AmiParseOk, leafLeftOut},                      // leaf name
         {8, AllocationFailed(2), AmiParseOk, leafWithoutValue},                 // value text
         {9, ReallocationFailed(sizeof(AmiValue)), AmiParseOk, leafWithoutValue},
-        {10, AllocationFailed(2 * sizeof(AmiTreeEntry)), AmiParseNoMemory, nullptr}, // linking stack
+        {10, AllocationFailed(3 * sizeof(AmiTreeEntry)), AmiParseNoMemory, nullptr}, // stack, levels 0-2
         {11, ReallocationFailed(sizeof(AmiTreeEntry)), AmiParseOk, childless},
     };
     for (const auto& c : cases) {

@@ -107,6 +107,17 @@ TEST(AmiTree, StrayTextAfterAGroupIsIgnoredOrEndsTheScan)
               "3 leaf 2 'b' kw0 values '2'/1/-1\n");
 }
 
+TEST(AmiTree, WordAfterADroppedFirstGroupBecomesARootAtLevelZero)
+{
+    // The deepest entry is a branch: the linking holds levels 0 to 1 at once.
+    EXPECT_EQ(ParsedText("(p q(z 1)) w (g (d 1 (e 2)))"),
+              "0 branch 0 'w' children 1\n"
+              "1 branch 1 'g' children\n"
+              "2 empty 1 2\n"
+              "3 empty 0 0\n"
+              "4 empty 0 0\n");
+}
+
 // ---- Values: quoting, classes and reserved words ----
 
 TEST(AmiTree, QuotedValuesKeepBlanksAndParenthesesAndLoseTrailingBlanks)
