@@ -142,7 +142,7 @@ private:
                 char* nameEnd = mark != nullptr ? mark : q;
                 if (nameEnd < nameStart)
                     return AmiParseBadToken;
-                MakeBranch(nameStart, nameEnd);
+                MakeEntry<AmiBranch>(AmiNodeBranch, nameStart, nameEnd);
                 P = q; // this "(" opens the first child in the next cycle
                 ++Entries;
                 return AmiParseOk;
@@ -178,41 +178,25 @@ private:
         }
     }
 
-    // Slot `Entries` gets a branch named [nameStart, nameEnd) at the current
-    // level; without storage for its record or name the slot keeps no record.
-    void MakeBranch(const char* nameStart, const char* nameEnd)
+    // Slot `Entries` gets an entry of `kind` at the current level, whose
+    // record is named [nameStart, nameEnd). Without storage for the record or
+    // its name the slot keeps no record, and the result is null.
+    template <typename Record>
+    Record* MakeEntry(AmiNodeKind kind, const char* nameStart, const char* nameEnd)
     {
         AmiTreeEntry& slot = Tree->Entries[Entries];
-        slot.Kind = AmiNodeBranch;
+        slot.Kind = kind;
         slot.Level = Depth / 2;
-        auto* branch = static_cast<AmiBranch*>(AmiMemory::Allocate(sizeof(AmiBranch)));
-        if (branch != nullptr) {
-            branch->Name = CopyTrimmed(nameStart, nameEnd);
-            if (branch->Name == nullptr) {
-                AmiMemory::Release(branch);
-                branch = nullptr;
+        auto* record = static_cast<Record*>(AmiMemory::Allocate(sizeof(Record)));
+        if (record != nullptr) {
+            record->Name = CopyTrimmed(nameStart, nameEnd);
+            if (record->Name == nullptr) {
+                AmiMemory::Release(record);
+                record = nullptr;
             }
         }
-        slot.Record = branch;
-    }
-
-    AmiLeaf* MakeLeaf(const char* nameStart, const char* nameEnd)
-    {
-        AmiTreeEntry& slot = Tree->Entries[Entries];
-        slot.Kind = AmiNodeLeaf;
-        slot.Level = Depth / 2;
-        auto* leaf = static_cast<AmiLeaf*>(AmiMemory::Allocate(sizeof(AmiLeaf)));
-        if (leaf != nullptr) {
-            leaf->Name = CopyTrimmed(nameStart, nameEnd);
-            if (leaf->Name == nullptr) {
-                AmiMemory::Release(leaf);
-                leaf = nullptr;
-            } else {
-                leaf->NameKeyword = NameKeywordOf(leaf->Name);
-            }
-        }
-        slot.Record = leaf;
-        return leaf;
+        slot.Record = record;
+        return record;
     }
 
     // A value that cannot be stored is left out; so are all values of a leaf
@@ -242,7 +226,9 @@ private:
             return AmiParseTooManyGroups;
         if (mark < nameStart)
             return AmiParseBadToken;
-        AmiLeaf* leaf = MakeLeaf(nameStart, mark);
+        AmiLeaf* leaf = MakeEntry<AmiLeaf>(AmiNodeLeaf, nameStart, mark);
+        if (leaf != nullptr)
+            leaf->NameKeyword = NameKeywordOf(leaf->Name);
         const char* valueStart = q;
         const char* valueMark = nullptr; // first whitespace after the value start
         for (;;) {
@@ -407,12 +393,11 @@ void SkipSpaces(const char** cursor)
 
 void SkipSpaces(char** cursor)
 {
-    if (cursor == nullptr || *cursor == nullptr)
+    if (cursor == nullptr)
         return;
-    char* s = *cursor;
-    while (IsBlank(*s))
-        ++s;
-    *cursor = s;
+    const char* s = *cursor;
+    SkipSpaces(&s);
+    *cursor = const_cast<char*>(s); // the caller's own text, writable as it came
 }
 
 AmiValueType ClassifyAmiValue(const char* text)
@@ -533,6 +518,8 @@ AmiParseResult ParseAmiTree(const char* text, AmiTree** tree)
 
     Scanner scanner(work, result);
     AmiParseResult code = scanner.Run();
+    // A scan that made no entry (its only group dropped) has no root: it is
+    // refused like a first group that is a leaf.
     if (code == AmiParseOk)
         code = scanner.Entries > 0 ? LinkEntries(result, scanner.Entries) : AmiParseMissingNode;
     AmiMemory::Release(work);
