@@ -60,8 +60,9 @@ std::vector<std::string> LeafPaths(const AmiTree* tree, std::size_t limit)
     return paths;
 }
 
-// Shape of a successful tree: the root branch in slot 0 (level 1, or 0 when a
-// dropped first group left a stray word to be the root), every
+// Shape of a successful tree: the root branch in slot 0 (usually at level 1;
+// a dropped first group can leave it at 0, and a rescan of the text after
+// one deeper), every
 // child one level below its parent and a copy of a slot's kind and level.
 void CheckShape(const AmiTree* tree)
 {
@@ -69,7 +70,7 @@ void CheckShape(const AmiTree* tree)
     const AmiTreeEntry& root = tree->Entries[0];
     if (root.Record == nullptr)
         return; // no working copy: every slot empty
-    Check(root.Kind == AmiNodeBranch && (root.Level == 1 || root.Level == 0));
+    Check(root.Kind == AmiNodeBranch && root.Level >= 0);
     for (int i = 0; i < tree->SlotCount; ++i) {
         const AmiTreeEntry& slot = tree->Entries[i];
         if (slot.Record == nullptr)

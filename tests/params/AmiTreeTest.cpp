@@ -107,7 +107,7 @@ TEST(AmiTree, StrayTextAfterAGroupIsIgnoredOrEndsTheScan)
               "3 leaf 2 'b' kw0 values '2'/1/-1\n");
 }
 
-TEST(AmiTree, WordAfterADroppedFirstGroupBecomesARootAtLevelZero)
+TEST(AmiTree, DroppedFirstGroupLeavesTheRootAtAnotherLevel)
 {
     // The deepest entry is a branch: the linking holds levels 0 to 1 at once.
     EXPECT_EQ(ParsedText("(p q(z 1)) w (g (d 1 (e 2)))"),
@@ -116,6 +116,10 @@ TEST(AmiTree, WordAfterADroppedFirstGroupBecomesARootAtLevelZero)
               "2 empty 1 2\n"
               "3 empty 0 0\n"
               "4 empty 0 0\n");
+    // The first group is dropped at the end of the text, after its quotes
+    // became blanks; the scan of the same text again finds a branch, one
+    // level deeper than a first scan would.
+    EXPECT_EQ(ParsedText("(\" \"())\"("), "0 branch 2 '\"' children\n1 empty 0 0\n");
 }
 
 // ---- Values: quoting, classes and reserved words ----
