@@ -5,7 +5,7 @@ JOBS        ?= $(shell nproc)
 CMAKE       ?= cmake
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build test test-sanitize bench fuzz clean table-report
+.PHONY: all build test test-sanitize test-tsan bench fuzz clean table-report
 
 all: build
 
@@ -30,6 +30,14 @@ test-sanitize:
 table-report: build
 	build/model/StepResponseReport
 
+# ThreadSanitizer over the entry-point tests, which drive instances from
+# several threads at once.
+test-tsan:
+	$(CMAKE) -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVEX_WERROR=ON \
+	  -DHALVEX_SANITIZE=thread
+	$(CMAKE) --build build-tsan -j $(JOBS) --target ami_tests Halvex_tx_x64
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L ami
+
 # Google Benchmark programs (off in the normal build).
 bench:
 	$(CMAKE) -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DHALVEX_TESTS=OFF -DHALVEX_BENCH=ON
@@ -51,4 +59,4 @@ fuzz:
 	    "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 "$$work" $$seeds; fi; done
 
 clean:
-	rm -rf build build-sanitize build-bench build-fuzz
+	rm -rf build build-sanitize build-tsan build-bench build-fuzz
