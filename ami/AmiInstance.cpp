@@ -85,6 +85,8 @@ bool AmiInstance::Init(double sampleInterval, double bitTime, const char* parame
         AppendMessage("Error occurred in Halvex_tx::Initialize(). ");
         return false;
     }
+    // The whole-wave path, with the strongest instruction set this processor has.
+    BlockRunner.Prepare(Model, TorvaneModelBuilder::BestSimdLevel());
     Ready = true;
     return true;
 }
@@ -93,17 +95,10 @@ bool AmiInstance::GetWave(double* wave, std::size_t n, double* clockTimes)
 {
     ClockTimes.resize(n + 1);
     bool ok = true;
-    double& in = Model.InputPort.ElementAt(0);
-    const double& out = Model.OutputPort.ElementAt(0);
-    for (std::size_t i = 0; i < n; ++i) {
-        in = wave[i];
-        if (!Model.Run()) {
-            AppendMessage("Error occurred in Halvex_tx::Run(). ");
-            ok = false;
-            break;
-        }
-        wave[i] = out;
-    }
+    if (UseBlockPath && BlockRunner.Applies(Model))
+        BlockRunner.Process(Model, wave, n);
+    else
+        ok = FirePerSample(wave, n);
     // The transmitter records no clock ticks: the list is just the end mark.
     // The copy limit floor(n / SamplesPerBit) + 101, capped at n, is at least
     // 1 exactly when the wave is not empty, so only that is tested.
@@ -111,4 +106,19 @@ bool AmiInstance::GetWave(double* wave, std::size_t n, double* clockTimes)
     if (n > 0 && clockTimes != nullptr)
         clockTimes[0] = ClockTimes[0];
     return ok;
+}
+
+bool AmiInstance::FirePerSample(double* wave, std::size_t n)
+{
+    double& in = Model.InputPort.ElementAt(0);
+    const double& out = Model.OutputPort.ElementAt(0);
+    for (std::size_t i = 0; i < n; ++i) {
+        in = wave[i];
+        if (!Model.Run()) {
+            AppendMessage("Error occurred in Halvex_tx::Run(). ");
+            return false;
+        }
+        wave[i] = out;
+    }
+    return true;
 }

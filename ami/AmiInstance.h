@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/Halvex_tx.h"
+#include "model/Halvex_txBlockRunner.h"
 
 // One model instance as handed to the simulator: the transmitter model plus
 // what the IBIS-AMI interface needs around it. Created by AMI_Init, destroyed
@@ -19,6 +20,8 @@ public:
     int32_t SamplesPerBit = 0;       // bit time / sample interval + 0.5, truncated
     double PortStorage[3] = {};      // storage of InputPort, OutputPort, AuxOutputPort
     bool Ready = false;              // Setup and Initialize both succeeded
+    Halvex_txBlockRunner BlockRunner; // whole-wave path, same bits as firing Model per sample
+    bool UseBlockPath = true;        // false forces the per-sample path (tests, benchmarks)
 
     // Largest tap count per filter that AMI_Init accepts: 16 filters of
     // 262144 taps and their delay lines already take about 67 MB.
@@ -28,7 +31,9 @@ public:
     // up and initialises the model. Returns true only if both succeeded.
     bool Init(double sampleInterval, double bitTime, const char* parameters);
 
-    // AMI_GetWave on a ready instance: filters wave[0 .. n-1] in place and
+    // AMI_GetWave on a ready instance: filters wave[0 .. n-1] in place (in one
+    // block when the model is in its normal state, else firing the model once
+    // per sample; the results are the same bits) and
     // writes the end mark -1.0 to clockTimes[0] (when n > 0 and clockTimes is
     // not null). Returns false when a Run fails; the rest of the wave is then
     // left as it came.
@@ -38,6 +43,10 @@ public:
     void AppendMessage(const std::string& piece) { MessageText += piece; }
 
 private:
+    // Fires the model once per sample; stops at the first failed Run, leaving
+    // that sample and the rest as they came.
+    bool FirePerSample(double* wave, std::size_t n);
+
     // False, with a message, for a timing that would make an invalid or
     // absurdly large model.
     bool CheckTiming(double sampleInterval, double bitTime);
