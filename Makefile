@@ -20,7 +20,7 @@ test: build
 # clang so that both compilers see every line.
 test-sanitize:
 	$(CMAKE) -S . -B build-sanitize -DCMAKE_CXX_COMPILER=clang++ \
-	  -DCMAKE_BUILD_TYPE=Debug -DHALVEX_WERROR=ON -DHALVEX_SANITIZE=address,undefined
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVEX_WERROR=ON -DHALVEX_SANITIZE=address,undefined
 	$(CMAKE) --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
