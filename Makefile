@@ -5,7 +5,7 @@ JOBS        ?= $(shell nproc)
 CMAKE       ?= cmake
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build test test-sanitize bench fuzz clean table-report
+.PHONY: all build test test-sanitize test-tsan bench fuzz clean table-report
 
 all: build
 
@@ -20,7 +20,7 @@ test: build
 # clang so that both compilers see every line.
 test-sanitize:
 	$(CMAKE) -S . -B build-sanitize -DCMAKE_CXX_COMPILER=clang++ \
-	  -DCMAKE_BUILD_TYPE=Debug -DHALVEX_WERROR=ON -DHALVEX_SANITIZE=address,undefined
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVEX_WERROR=ON -DHALVEX_SANITIZE=address,undefined
 	$(CMAKE) --build build-sanitize -j $(JOBS)
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
@@ -29,6 +29,14 @@ test-sanitize:
 # The embedded step responses' figures beside their characterisation targets.
 table-report: build
 	build/model/StepResponseReport
+
+# ThreadSanitizer over the entry-point tests, which drive instances from
+# several threads at once.
+test-tsan:
+	$(CMAKE) -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVEX_WERROR=ON \
+	  -DHALVEX_SANITIZE=thread
+	$(CMAKE) --build build-tsan -j $(JOBS) --target ami_tests Halvex_tx_x64
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L ami
 
 # Google Benchmark programs (off in the normal build).
 bench:
@@ -51,4 +59,4 @@ fuzz:
 	    "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 "$$work" $$seeds; fi; done
 
 clean:
-	rm -rf build build-sanitize build-bench build-fuzz
+	rm -rf build build-sanitize build-tsan build-bench build-fuzz

@@ -1,0 +1,159 @@
+#include "model/Halvex_tx.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "model/StepResponseTable.h"
+
+using namespace TorvaneModelBuilder;
+
+namespace {
+
+constexpr int ResponsePoints = 47000;             // points per table entry
+constexpr int EntryStride = 2 * ResponsePoints;   // values, then time stamps
+
+double* CopyOf(const double* source)
+{
+    double* copy = new double[ResponsePoints];
+    std::copy(source, source + ResponsePoints, copy);
+    return copy;
+}
+
+// Allocates one zeroed element for connection `slot` and attaches the writing
+// and the reading port to it, so that a failed firing never leaves a reader
+// looking at uninitialised memory.
+template <typename T>
+void Connect(void*& slot, CircularBuffer<T>& writer, CircularBuffer<T>& reader)
+{
+    T* cell = new T();
+    slot = cell;
+    writer.Attach(cell, 1, 1, 0);
+    reader.Attach(cell, 1, 1, 0);
+}
+
+} // namespace
+
+Halvex_tx::Halvex_tx()
+{
+    for (TimeResponseFIR& filter : Filters) {
+        filter.Response = nullptr;
+        filter.ResponseTimeStamps = nullptr;
+    }
+}
+
+Halvex_tx::~Halvex_tx()
+{
+    ReleaseLinks();
+    ReleaseResponses();
+}
+
+bool Halvex_tx::Setup()
+{
+    ReleaseResponses();
+    bool ok = true;
+    const double sampleRate = SamplesPerBit / BitTime;
+    for (int j = 0; j < NumFilters; ++j) {
+        TimeResponseFIR& filter = Filters[j];
+        const double* entry = StepResponseTable + static_cast<std::ptrdiff_t>(EntryStride) * j;
+        filter.ResponseType = TimeResponseFIR::StepResponse;
+        filter.Response = CopyOf(entry);
+        filter.NumResponse = ResponsePoints;
+        filter.ResponseTimeStamps = CopyOf(entry + ResponsePoints);
+        filter.NumResponseTimeStamps = ResponsePoints;
+        filter.SampleRate = sampleRate;
+        ok = filter.Setup() && ok;
+    }
+    ok = DeRound.Setup() && ok;
+    Selector.BlockSize = 1;
+    Selector.Inputs.Resize(NumFilters);
+    ok = Selector.Setup() && ok;
+    DeSource.InitialDelay = 0;
+    DeSource.Value = de;
+    ok = DeSource.Setup() && ok;
+    InputGain.GainValue = 1.1;
+    ok = InputGain.Setup() && ok;
+    Splitter.Outputs.Resize(NumFilters + 1);
+    ok = Splitter.Setup() && ok;
+    InputPort.SetSize(1);
+    OutputPort.SetSize(1);
+    AuxOutputPort.SetSize(1);
+    return ok;
+}
+
+bool Halvex_tx::Initialize()
+{
+    ReleaseLinks();
+    Connect(LinkArrays[0], InputBridge, InputGain.Input);
+    Connect(LinkArrays[1], Selector.Output, OutputBridge);
+    Connect(LinkArrays[2], *Splitter.Outputs.At(NumFilters), AuxOutputBridge);
+    for (int j = 0; j < NumFilters; ++j)
+        Connect(LinkArrays[3 + j], Filters[j].Output, *Selector.Inputs.At(SelectorInputOf[j]));
+    Connect(LinkArrays[DeRoundLink], DeRound.Output, SelectorControl);
+    Connect(LinkArrays[20], DeSource.Output, DeRound.Input);
+    Connect(LinkArrays[21], InputGain.Output, Splitter.Input);
+    for (int j = 0; j < NumFilters; ++j)
+        Connect(LinkArrays[22 + j], *Splitter.Outputs.At(j), Filters[j].Input);
+
+    bool ok = true;
+    for (TimeResponseFIR& filter : Filters)
+        ok = filter.Initialize() && ok;
+    ok = DeRound.Initialize() && ok;
+    ok = Selector.Initialize() && ok;
+    ok = DeSource.Initialize() && ok;
+    ok = InputGain.Initialize() && ok;
+    ok = Splitter.Initialize() && ok;
+    return ok;
+}
+
+bool Halvex_tx::Run()
+{
+    InputPort.CopyTo(0, InputBridge, 0, 1);
+    bool ok = InputGain.Run();
+    ok = Splitter.Run() && ok;
+    for (int j = NumFilters - 1; j >= 0; --j)
+        ok = Filters[j].Run() && ok;
+    ok = DeSource.Run() && ok;
+    ok = DeRound.Run() && ok;
+    Selector.Control = SelectorControl.ElementAt(0);
+    ok = Selector.Run() && ok;
+    // Both copies happen even after a failed block, as the caller reads the ports.
+    OutputBridge.CopyTo(0, OutputPort, 0, 1);
+    AuxOutputBridge.CopyTo(0, AuxOutputPort, 0, 1);
+    return ok;
+}
+
+bool Halvex_tx::Finalize()
+{
+    bool ok = true;
+    for (TimeResponseFIR& filter : Filters)
+        ok = filter.Finalize() && ok;
+    ok = DeRound.Finalize() && ok;
+    ok = Selector.Finalize() && ok;
+    ok = DeSource.Finalize() && ok;
+    ok = InputGain.Finalize() && ok;
+    ok = Splitter.Finalize() && ok;
+    ReleaseLinks();
+    ReleaseResponses();
+    return ok;
+}
+
+void Halvex_tx::ReleaseLinks()
+{
+    for (int i = 0; i < NumLinks; ++i) {
+        if (i == DeRoundLink)
+            delete static_cast<int*>(LinkArrays[i]);
+        else
+            delete static_cast<double*>(LinkArrays[i]);
+        LinkArrays[i] = nullptr;
+    }
+}
+
+void Halvex_tx::ReleaseResponses()
+{
+    for (TimeResponseFIR& filter : Filters) {
+        delete[] filter.Response;
+        delete[] filter.ResponseTimeStamps;
+        filter.Response = nullptr;
+        filter.ResponseTimeStamps = nullptr;
+    }
+}

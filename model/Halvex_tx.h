@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/CircularBuffer.h"
+#include "runtime/ConstUnTimed.h"
+#include "runtime/DFModel.h"
+#include "runtime/Fork.h"
+#include "runtime/Gain.h"
+#include "runtime/Mux.h"
+#include "runtime/TypeConverter.h"
+#include "runtime/filters/TimeResponseFIR.h"
+
+// The transmitter's equalisation as a fixed dataflow graph. Per firing:
+//   x = InputPort[0];  s = x * 1.1;  every Filters[j] convolves s with the taps
+//   built from step response j;  OutputPort[0] = output of the filter that the
+//   rounded de selects (entry j for de = k: j = 0 for k = 0, k + 7 for
+//   k = 1..8, k - 8 for k = 9..15);  AuxOutputPort[0] = s.
+// All 16 filters run every firing so that each history stays current.
+//
+// Caller's obligations: write BitTime, SamplesPerBit and de and attach at
+// least one element of storage to each of the three ports before Setup; call
+// Initialize only after a successful Setup; Finalize once at the end. The
+// model never owns its ports' storage. It owns the 32 response copies handed
+// to its filters and the 38 one-element link arrays.
+class Halvex_tx : public TorvaneModelBuilder::DFModel {
+public:
+    using DoubleBuffer = TorvaneModelBuilder::CircularBuffer<double>;
+    using IntBuffer = TorvaneModelBuilder::CircularBuffer<int>;
+
+    static constexpr int NumFilters = 16;
+    static constexpr int NumLinks = 38;
+    static constexpr int DeRoundLink = 19; // the one link of int elements
+
+    DoubleBuffer InputPort;      // one input sample per Run, written by the caller
+    DoubleBuffer OutputPort;     // one output sample per Run, read by the caller
+    DoubleBuffer AuxOutputPort;  // 1.1 times the input, filled by every Run
+    double BitTime = 7.8125e-11; // seconds
+    double SamplesPerBit = 32.0; // always an integer value
+    double de = 15.0;            // de-emphasis setting, 0..15 after rounding; read by Setup
+
+    TorvaneModelBuilder::TimeResponseFIR Filters[NumFilters]; // Filters[j] from table entry j
+    TorvaneModelBuilder::ScalarToScalar<DoubleBuffer, IntBuffer,
+                                        TorvaneModelBuilder::TypeConverterRound>
+        DeRound;                                        // de -> selector control
+    TorvaneModelBuilder::Mux<DoubleBuffer> Selector;    // passes on one of 16 filters
+    IntBuffer SelectorControl;                          // receives DeRound's output
+    TorvaneModelBuilder::ConstUnTimed<double> DeSource; // emits de every firing
+    TorvaneModelBuilder::Gain<double> InputGain;        // times 1.1
+    TorvaneModelBuilder::Fork<DoubleBuffer> Splitter;   // scaled input to 17 places
+    DoubleBuffer InputBridge;     // internal end of InputPort (link 0)
+    DoubleBuffer OutputBridge;    // internal end of OutputPort (link 1)
+    DoubleBuffer AuxOutputBridge; // internal end of AuxOutputPort (link 2)
+    void* LinkArrays[NumLinks] = {}; // owned one-element connection storage, null when released
+
+    // Selector input that filter j feeds.
+    static constexpr int SelectorInputOf[NumFilters] = {0, 9, 10, 11, 12, 13, 14, 15,
+                                                        1, 2, 3,  4,  5,  6,  7,  8};
+
+    Halvex_tx();
+    ~Halvex_tx() override;
+    Halvex_tx(const Halvex_tx&) = delete;
+    Halvex_tx& operator=(const Halvex_tx&) = delete;
+
+    bool Setup() override;
+    bool Initialize() override;
+    bool Run() override;
+    bool Finalize() override;
+
+private:
+    void ReleaseLinks();
+    void ReleaseResponses();
+};

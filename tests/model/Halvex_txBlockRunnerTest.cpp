@@ -1,0 +1,187 @@
+#include "model/Halvex_txBlockRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace TorvaneModelBuilder;
+
+namespace {
+
+// Same bits, or NaN on both sides (NaN payloads may differ between paths).
+bool Same(double a, double b)
+{
+    if (std::isnan(a) || std::isnan(b))
+        return std::isnan(a) && std::isnan(b);
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// A model with its ports attached to storage of its own, set up and initialised.
+struct PortedModel {
+    explicit PortedModel(double de)
+    {
+        model.InputPort.Attach(&ports[0], 1, 1, 0);
+        model.OutputPort.Attach(&ports[1], 1, 1, 0);
+        model.AuxOutputPort.Attach(&ports[2], 1, 1, 0);
+        model.de = de;
+        ready = model.Setup() && model.Initialize();
+    }
+    ~PortedModel() { model.Finalize(); }
+
+    // The reference: one Run per sample, as the entry point fires it.
+    void FirePerSample(std::vector<double>& wave)
+    {
+        for (double& x : wave) {
+            model.InputPort.ElementAt(0) = x;
+            ASSERT_TRUE(model.Run());
+            x = model.OutputPort.ElementAt(0);
+        }
+    }
+
+    Halvex_tx model;
+    double ports[3] = {};
+    bool ready = false;
+};
+
+// Everything a firing leaves behind, compared between the two paths.
+void ExpectSameState(Halvex_tx& block, Halvex_tx& reference, const std::string& where)
+{
+    for (int f = 0; f < Halvex_tx::NumFilters; ++f) {
+        CircularBuffer<double>& a = block.Filters[f].DelayLine;
+        CircularBuffer<double>& b = reference.Filters[f].DelayLine;
+        ASSERT_EQ(a.Capacity, b.Capacity);
+        for (std::size_t offset = 0; offset < a.Capacity; ++offset)
+            ASSERT_TRUE(Same(a.ElementAt(offset), b.ElementAt(offset)))
+                << where << ": filter " << f << " delay line offset " << offset;
+    }
+    for (int link = 0; link < Halvex_tx::NumLinks; ++link) {
+        if (link == Halvex_tx::DeRoundLink) {
+            ASSERT_EQ(*static_cast<int*>(block.LinkArrays[link]),
+                      *static_cast<int*>(reference.LinkArrays[link])) << where;
+            continue;
+        }
+        ASSERT_TRUE(Same(*static_cast<double*>(block.LinkArrays[link]),
+                         *static_cast<double*>(reference.LinkArrays[link])))
+            << where << ": link " << link;
+    }
+    for (auto port : {&Halvex_tx::InputPort, &Halvex_tx::OutputPort, &Halvex_tx::AuxOutputPort})
+        ASSERT_TRUE(Same((block.*port).ElementAt(0), (reference.*port).ElementAt(0))) << where;
+    ASSERT_EQ(block.DeSource.FiringCount, reference.DeSource.FiringCount) << where;
+    ASSERT_EQ(block.Selector.Control, reference.Selector.Control) << where;
+}
+
+// Random waves of several kinds: ordinary levels, runs of zeros, very large
+// values, and now and then a NaN or an infinity.
+std::vector<double> Wave(std::size_t n, std::mt19937& random)
+{
+    std::uniform_real_distribution<double> level(-1.0, 1.0);
+    const unsigned kind = random() % 8;
+    std::vector<double> wave(n);
+    for (double& x : wave)
+        x = kind == 0 ? 0.0 : kind == 1 ? level(random) * 1e150 : level(random);
+    if (kind == 2 && n > 0) {
+        const double specials[] = {std::numeric_limits<double>::quiet_NaN(),
+                                   std::numeric_limits<double>::infinity(),
+                                   -std::numeric_limits<double>::infinity(), -0.0, 5e-324};
+        wave[random() % n] = specials[random() % 5];
+    }
+    return wave;
+}
+
+// Drives a block-path twin and a per-sample twin through the same calls and
+// compares outputs and state after each.
+void DriveTwins(double de, SimdLevel level, const std::vector<std::size_t>& sizes, unsigned seed)
+{
+    PortedModel block(de);
+    PortedModel reference(de);
+    ASSERT_TRUE(block.ready && reference.ready);
+    Halvex_txBlockRunner runner;
+    ASSERT_TRUE(runner.Prepare(block.model, level));
+    std::mt19937 random(seed);
+    for (std::size_t call = 0; call < sizes.size(); ++call) {
+        std::vector<double> a = Wave(sizes[call], random);
+        std::vector<double> b = a;
+        ASSERT_TRUE(runner.Applies(block.model));
+        runner.Process(block.model, a.data(), a.size());
+        reference.FirePerSample(b);
+        const std::string where = std::string(runner.Kernels()->Name) + " de " +
+                                  std::to_string(de) + " call " + std::to_string(call);
+        for (std::size_t i = 0; i < a.size(); ++i)
+            ASSERT_TRUE(Same(a[i], b[i])) << where << " sample " << i;
+        ExpectSameState(block.model, reference.model, where);
+    }
+}
+
+std::vector<std::size_t> RandomSizes(std::size_t total, std::size_t largest, unsigned seed)
+{
+    std::mt19937 random(seed);
+    std::vector<std::size_t> sizes;
+    while (total > 0) {
+        std::size_t size = std::min<std::size_t>(total, 1 + random() % largest);
+        if (random() % 3 == 0)
+            size = std::min<std::size_t>(total, 1 + random() % 4);
+        sizes.push_back(size);
+        total -= size;
+    }
+    return sizes;
+}
+
+} // namespace
+
+TEST(Halvex_txBlockRunner, AgreesWithPerSampleFiringForEverySetting)
+{
+    for (int de = 0; de <= 15; ++de)
+        DriveTwins(de, BestSimdLevel(), RandomSizes(2600, 700, de), 100 + de);
+}
+
+TEST(Halvex_txBlockRunner, AgreesOnCallsLongerThanItsChunks)
+{
+    // 70,000 samples cross many chunks; the 1-sample calls around them test
+    // the state hand-over at both ends.
+    DriveTwins(12.4, BestSimdLevel(), {1, 70000, 1, 4097, 3}, 7);
+}
+
+TEST(Halvex_txBlockRunner, EveryInstructionSetOfThisProcessorAgrees)
+{
+    for (SimdLevel level : {SimdLevel::Portable, SimdLevel::Sse2, SimdLevel::Avx2, SimdLevel::Avx512}) {
+        if (FirBlockKernelsFor(level) == nullptr)
+            continue;
+        DriveTwins(9, level, {1, 37, 700, 2, 1500}, 11);
+        DriveTwins(0, level, {4200}, 12);
+    }
+}
+
+TEST(Halvex_txBlockRunner, StepsAsideOutsideTheNormalState)
+{
+    PortedModel model(3);
+    ASSERT_TRUE(model.ready);
+    Halvex_txBlockRunner runner;
+    EXPECT_FALSE(runner.Applies(model.model)); // not prepared
+    ASSERT_TRUE(runner.Prepare(model.model, SimdLevel::Portable));
+    EXPECT_TRUE(runner.Applies(model.model));
+
+    model.model.DeSource.Value = 15.5; // rounds to 16: the selector would fail
+    EXPECT_FALSE(runner.Applies(model.model));
+    model.model.DeSource.Value = -0.4; // rounds to 0
+    EXPECT_TRUE(runner.Applies(model.model));
+
+    model.model.Filters[4].Decimation = 2;
+    EXPECT_FALSE(runner.Applies(model.model));
+    model.model.Filters[4].Decimation = 1;
+
+    model.model.SamplesPerBit = 33.0; // new taps: the runner must be prepared again
+    ASSERT_TRUE(model.model.Setup());
+    ASSERT_TRUE(model.model.Initialize());
+    EXPECT_FALSE(runner.Applies(model.model));
+    ASSERT_TRUE(runner.Prepare(model.model, SimdLevel::Portable));
+    EXPECT_TRUE(runner.Applies(model.model));
+
+    model.model.Finalize(); // no links, no delay lines
+    EXPECT_FALSE(runner.Applies(model.model));
+}
