@@ -269,6 +269,8 @@ int HostCommands::Run(const HostOptions& options)
         std::printf("de-emphasis %s dB (first bit after a transition against the steady level)\n",
                     Decibels(result.DeemphasisDb).c_str());
     std::printf("eye         %s\n", EyeLine(result.Eye, options.SamplesPerBit).c_str());
+    if (result.Eye.Valid && result.Eye.Height > 0.0)
+        std::printf("            %.3f of the steady swing at the eye\n", result.RelativeEye);
     std::printf("wrote       %swave.csv%s, %sstep.csv, %seye.svg, %sstep.svg\n", dir.c_str(),
                 rows < result.Received.size() ? (" (first " + std::to_string(rows) + " samples)").c_str() : "",
                 dir.c_str(), dir.c_str(), dir.c_str());
@@ -291,6 +293,7 @@ int HostCommands::Sweep(const HostOptions& options)
         std::string Value;
         double DeemphasisDb;
         EyeResult Eye;
+        double RelativeEye;
         std::string EyeSvg;
     };
     std::vector<Row> rows;
@@ -308,21 +311,21 @@ int HostCommands::Sweep(const HostOptions& options)
                                       std::to_string(values.size()) + ")";
             if (!Simulation::Run(bench.Model, config, parameters, result, progress.For(i, label), error))
                 return Fail(key + "=" + values[i] + ": " + error);
-            rows.push_back({values[i], result.DeemphasisDb, result.Eye,
+            rows.push_back({values[i], result.DeemphasisDb, result.Eye, result.RelativeEye,
                             EyePlot::Svg(result.Received, result.Eye, options.SamplesPerBit,
                                          "Eye at the receiver, " + bench.Ami.RootName + " " + parameters, "V")});
             steps.push_back({key + " = " + values[i], std::move(result.RxStep)});
         }
     }
 
-    // The best setting: the largest open eye, ties to the wider one.
+    // The best setting: the largest open eye against the swing, ties to the wider one.
     std::size_t best = rows.size();
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        const EyeResult& e = rows[i].Eye;
-        if (!e.Valid || !(e.Height > 0.0))
+        const Row& r = rows[i];
+        if (!r.Eye.Valid || !(r.Eye.Height > 0.0) || !(r.RelativeEye > 0.0))
             continue;
-        if (best == rows.size() || e.Height > rows[best].Eye.Height ||
-            (e.Height == rows[best].Eye.Height && e.Width > rows[best].Eye.Width))
+        if (best == rows.size() || r.RelativeEye > rows[best].RelativeEye ||
+            (r.RelativeEye == rows[best].RelativeEye && r.Eye.Width > rows[best].Eye.Width))
             best = i;
     }
 
@@ -336,11 +339,12 @@ int HostCommands::Sweep(const HostOptions& options)
         ResponsePlot::Svg(steps, config.SampleInterval(), first, last,
                           "Unit step responses at the eye, " + bench.Ami.RootName + ", " + bench.Link.Description(),
                           "output for a unit input step");
-    std::string table = "setting,deemphasis_db,eye_height,eye_width_ui,best\n";
+    std::string table = "setting,deemphasis_db,eye_height,eye_height_over_swing,eye_width_ui,best\n";
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        char line[160];
-        std::snprintf(line, sizeof line, "%s,%.6g,%.6g,%.6g,%d\n", rows[i].Value.c_str(), rows[i].DeemphasisDb,
-                      rows[i].Eye.Valid ? rows[i].Eye.Height : std::nan(""), rows[i].Eye.Width, i == best ? 1 : 0);
+        char line[200];
+        std::snprintf(line, sizeof line, "%s,%.6g,%.6g,%.6g,%.6g,%d\n", rows[i].Value.c_str(), rows[i].DeemphasisDb,
+                      rows[i].Eye.Valid ? rows[i].Eye.Height : std::nan(""), rows[i].RelativeEye, rows[i].Eye.Width,
+                      i == best ? 1 : 0);
         table += line;
     }
     if (!TextFile::Write(dir + "steps.svg", stepsSvg, error) || !TextFile::Write(dir + "sweep.csv", table, error))
@@ -352,16 +356,19 @@ int HostCommands::Sweep(const HostOptions& options)
     bench.PrintSetting(options);
     std::printf("parameters  %s with %s swept\n\n", bench.Parameters.c_str(), key.c_str());
     const int width = static_cast<int>(std::max<std::size_t>(key.size(), 7));
-    std::printf("%*s  de-emphasis (dB)  eye height (V)  eye width (UI)\n", width + 2, key.c_str());
+    std::printf("%*s  de-emphasis (dB)  eye height (V)  eye / swing  eye width (UI)\n", width + 2, key.c_str());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const EyeResult& e = rows[i].Eye;
-        std::printf("%*s %c  %16s  %14s  %14s\n", width, rows[i].Value.c_str(), i == best ? '*' : ' ',
+        const bool open = e.Valid && e.Height > 0.0;
+        std::printf("%*s %c  %16s  %14s  %11s  %14s\n", width, rows[i].Value.c_str(), i == best ? '*' : ' ',
                     Decibels(rows[i].DeemphasisDb).c_str(),
-                    !e.Valid ? "n/a" : e.Height > 0.0 ? Format("%.4f", e.Height).c_str() : "closed",
+                    !e.Valid ? "n/a" : open ? Format("%.4f", e.Height).c_str() : "closed",
+                    open ? Format("%.3f", rows[i].RelativeEye).c_str() : "-",
                     !e.Valid ? "n/a" : Format("%.3f", e.Width).c_str());
     }
     if (best < rows.size())
-        std::printf("\n* best for this channel: %s=%s (largest eye height)\n", key.c_str(), rows[best].Value.c_str());
+        std::printf("\n* best for this channel: %s=%s (largest eye height against the steady swing at the eye)\n",
+                    key.c_str(), rows[best].Value.c_str());
     else
         std::printf("\nno setting opens the eye on this channel\n");
     std::printf("plots in %s: steps.svg (step responses), eye_%s_<value>.svg (one eye per setting); table in "

@@ -87,5 +87,8 @@ bool Simulation::Run(const AmiModel& model, const SimulationConfig& config, cons
                         bits / 2);
     result.Eye = EyeAnalysis::Measure(result.Received, config.Drive->Bits, config.SamplesPerBit, skip,
                                       config.ResponseBits * spb);
+    const double swing = config.Drive->Swing * std::fabs(result.RxStep.back());
+    result.RelativeEye = result.Eye.Valid && swing > 0.0 ? result.Eye.Height / swing
+                                                         : std::numeric_limits<double>::quiet_NaN();
     return true;
 }

@@ -50,6 +50,10 @@ struct SimulationResult {
     std::size_t StepEdge = 0;     // sample of the unit step's edge
     double DeemphasisDb = 0.0;    // of TxStep (StepAnalysis); NaN for receivers or when undefined
     EyeResult Eye;
+    // Eye height against the steady-state swing at the eye (stimulus swing
+    // times the final value of RxStep): compares settings on equalisation
+    // rather than on gain. NaN when the eye is not measured or the swing is 0.
+    double RelativeEye = 0.0;
 };
 
 class Simulation {

@@ -19,6 +19,7 @@ Stimulus Stimulus::Prbs(int order, std::size_t bits, int samplesPerBit, double a
     s.Bits = ::Prbs(order).Take(bits);
     s.Wave = Nrz(s.Bits, samplesPerBit, amplitude);
     s.Description = "PRBS" + std::to_string(order) + ", " + std::to_string(bits) + " bits";
+    s.Swing = amplitude;
     return s;
 }
 
@@ -29,6 +30,7 @@ Stimulus Stimulus::Step(std::size_t bits, int samplesPerBit, double amplitude)
     std::fill(s.Bits.begin() + static_cast<std::ptrdiff_t>(bits / 2), s.Bits.end(), 1);
     s.Wave = Nrz(s.Bits, samplesPerBit, amplitude);
     s.Description = "step at bit " + std::to_string(bits / 2) + " of " + std::to_string(bits);
+    s.Swing = amplitude;
     return s;
 }
 
@@ -40,6 +42,7 @@ Stimulus Stimulus::Pulse(std::size_t bits, int samplesPerBit, double amplitude)
         s.Bits[bits / 2] = 1;
     s.Wave = Nrz(s.Bits, samplesPerBit, amplitude);
     s.Description = "single pulse at bit " + std::to_string(bits / 2) + " of " + std::to_string(bits);
+    s.Swing = amplitude;
     return s;
 }
 
@@ -52,6 +55,7 @@ Stimulus Stimulus::FromWave(std::vector<double> wave, int samplesPerBit, const s
     if (!s.Wave.empty()) {
         const auto extremes = std::minmax_element(s.Wave.begin(), s.Wave.end());
         const double middle = (*extremes.first + *extremes.second) / 2.0;
+        s.Swing = *extremes.second - *extremes.first;
         for (std::size_t k = 0; k < bits; ++k)
             s.Bits.push_back(s.Wave[k * spb + spb / 2] > middle ? 1 : 0);
     }

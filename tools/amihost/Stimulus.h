@@ -17,6 +17,7 @@ struct Stimulus {
     std::vector<double> Wave; // one value per sample
     std::vector<int> Bits;    // one symbol (0 or 1) per bit
     std::string Description;  // "PRBS7, 1000 bits" ...
+    double Swing = 0.0;       // peak to peak: Amplitude, or a file wave's max - min
 
     static Stimulus Prbs(int order, std::size_t bits, int samplesPerBit, double amplitude);
     static Stimulus Step(std::size_t bits, int samplesPerBit, double amplitude);
