@@ -226,7 +226,9 @@ bool TreeReader::ReadDefinition(const AmiBranch& branch, const std::vector<std::
     }
 
     if (!format) {
-        error = Where(&branch) + name + " has no format (Value, Range, List, Corner, Increment or Steps)";
+        error = Where(&branch) + name +
+                " has no format (Value, Range, List, Corner, Increment or Steps; tables and other forms are not "
+                "supported for parameters sent to the model)";
         return false;
     }
     const bool oldStyle = format->NameKeyword == AmiNameFormat;
@@ -319,15 +321,22 @@ bool AmiFile::Read(const std::string& text, const std::string& name, AmiFile& fi
 
     TreeHolder holder;
     const AmiParseResult result = ParseAmiTree(text.c_str(), &holder.tree);
-    if (result != AmiParseOk || holder.tree == nullptr ||
-        holder.tree->SlotCount != static_cast<int>(groups.size()) || holder.tree->Entries[0].Record == nullptr) {
+    // The parser's entries are the kept groups, in order.
+    std::map<const void*, int> lines;
+    bool agree = result == AmiParseOk && holder.tree != nullptr && holder.tree->SlotCount > 0 &&
+                 holder.tree->Entries[0].Record != nullptr;
+    int slot = 0;
+    for (std::size_t i = 0; agree && i < groups.size(); ++i) {
+        if (groups[i].Dropped)
+            continue;
+        agree = slot < holder.tree->SlotCount && holder.tree->Entries[slot].Record != nullptr;
+        if (agree)
+            lines[holder.tree->Entries[slot++].Record] = groups[i].Line;
+    }
+    if (!agree) {
         error = name + ":1: the parameter parser refused the text (result " + std::to_string(result) + ")";
         return false;
     }
-    std::map<const void*, int> lines;
-    for (std::size_t i = 0; i < groups.size(); ++i)
-        if (holder.tree->Entries[i].Record)
-            lines[holder.tree->Entries[i].Record] = groups[i].Line;
 
     const AmiBranch& root = *static_cast<const AmiBranch*>(holder.tree->Entries[0].Record);
     file.RootName = root.Name;

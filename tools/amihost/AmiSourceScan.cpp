@@ -68,21 +68,18 @@ bool AmiSourceScan::Scan(const std::string& text, const std::string& name,
     if (c.Peek() != '(')
         return fail(c.Line(), "the parameter tree must begin with \"(\"");
 
-    // One entry per open group: what it holds so far and the line of its "(".
+    // One entry per open group: what it holds so far, the line of its "(".
     std::vector<Content> open;
     std::vector<int> openLine;
+    std::vector<std::size_t> openIndex; // of each open group in `groups`
     while (true) {
         // At a "(": a new group and its name.
         const int line = c.Line();
         c.Step();
         if (static_cast<int>(open.size()) >= MaxDepth)
             return fail(line, "groups nested deeper than " + std::to_string(MaxDepth) + " levels");
-        if (!open.empty()) {
-            if (open.back() == Values)
-                return fail(line, "group \"" + Shown(groups.back().Name) +
-                                      "\" holds values and then a sub-group");
+        if (!open.empty())
             open.back() = Groups;
-        }
         c.SkipBlanks();
         std::string groupName;
         while (!c.AtEnd() && !IsBlank(c.Peek()) && c.Peek() != '(' && c.Peek() != ')') {
@@ -101,9 +98,10 @@ bool AmiSourceScan::Scan(const std::string& text, const std::string& name,
             // A nameless root "((...))" parses, but a parameter file needs its model name.
             return fail(line, "the root group has no name (expected the model's name)");
         }
-        groups.push_back({groupName, line, static_cast<int>(open.size()) + 1});
+        groups.push_back({groupName, line, static_cast<int>(open.size()) + 1, false});
         open.push_back(Nothing);
         openLine.push_back(line);
+        openIndex.push_back(groups.size() - 1);
 
         // Contents up to the next "(" of a sub-group, or the ")" of the innermost group.
         while (true) {
@@ -111,6 +109,32 @@ bool AmiSourceScan::Scan(const std::string& text, const std::string& name,
             if (c.AtEnd())
                 return fail(openLine.back(), "unbalanced parentheses: this \"(\" is never closed");
             const char ch = c.Peek();
+            if (ch == '(' && open.back() == Values) {
+                // Values and then a sub-group (a table, say): the parser drops
+                // the whole group. Pass over it as the parser does, counting
+                // parentheses outside quotes.
+                int depth = 1;
+                while (depth > 0) {
+                    if (c.AtEnd())
+                        return fail(openLine.back(), "unbalanced parentheses: this \"(\" is never closed");
+                    const char d = c.Peek();
+                    if (d == '"') {
+                        const int quoteLine = c.Line();
+                        c.Step();
+                        while (!c.AtEnd() && c.Peek() != '"')
+                            c.Step();
+                        if (c.AtEnd())
+                            return fail(quoteLine, "unterminated double quote");
+                    }
+                    depth += d == '(' ? 1 : d == ')' ? -1 : 0;
+                    c.Step();
+                }
+                groups[openIndex.back()].Dropped = true;
+                open.pop_back();
+                openLine.pop_back();
+                openIndex.pop_back();
+                continue;
+            }
             if (ch == '(')
                 break;
             if (ch == ')') {
@@ -119,6 +143,7 @@ bool AmiSourceScan::Scan(const std::string& text, const std::string& name,
                 c.Step();
                 open.pop_back();
                 openLine.pop_back();
+                openIndex.pop_back();
                 if (open.empty()) {
                     c.SkipBlanks();
                     if (!c.AtEnd())
@@ -133,6 +158,8 @@ bool AmiSourceScan::Scan(const std::string& text, const std::string& name,
             // A value: a quoted text or a bare word.
             if (open.back() == Groups)
                 return fail(c.Line(), "text between the sub-groups of a group");
+            if (open.size() == 1)
+                return fail(c.Line(), "the root group holds values; it must hold groups");
             open.back() = Values;
             if (ch == '"') {
                 const int quoteLine = c.Line();

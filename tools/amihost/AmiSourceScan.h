@@ -14,15 +14,17 @@
 //   - unbalanced parentheses, an unterminated quote, a NUL byte;
 //   - an empty group "()", a group that holds a name only, a group without a
 //     name, a double quote inside a name or in the middle of a value;
-//   - a group that holds values and then a sub-group, or text between the
-//     sub-groups of a group;
+//   - text between the sub-groups of a group, values in the root group;
 //   - anything but blanks after the root group; nesting deeper than MaxDepth.
-// A text that passes parses with AmiParseOk, and the parser's slot i holds
-// Groups[i].
+// A group that holds values and then sub-groups (a table) is passed over as
+// the parser drops it: it is listed with Dropped set, its sub-groups are not
+// listed. A text that passes parses with AmiParseOk, and the parser's
+// entries, in slot order, are the groups that were not dropped.
 struct AmiSourceGroup {
     std::string Name; // the group's name, as the parser keeps it
     int Line;         // 1-based line of its "("
     int Depth;        // 1 for the root
+    bool Dropped;     // values then sub-groups: not in the parsed tree
 };
 
 class AmiSourceScan {

@@ -58,21 +58,25 @@ EyeResult EyeAnalysis::Measure(const std::vector<double>& wave, const std::vecto
     eye.Height = HeightAt(wave, bits, samplesPerBit, skipBits, eye.Latency, &eye.BitCount, &eye.Threshold);
     if (!(eye.Height > 0.0))
         return eye;
-    // Walk out to the first closed latency on each side (at most one UI in
-    // all) and interpolate where height crosses 0.
-    double left = 0.0;
-    double right = 0.0;
-    std::size_t j = best;
-    while (j > 0 && height[j - 1] > 0.0 && best - (j - 1) <= spb)
-        --j;
-    left = j == 0 || height[j - 1] == -inf ? static_cast<double>(j)
-                                           : static_cast<double>(j) - height[j] / (height[j] - height[j - 1]);
-    j = best;
-    while (j + 1 < span && height[j + 1] > 0.0 && j + 1 - best <= spb)
-        ++j;
-    right = j + 1 >= span || height[j + 1] == -inf
-                ? static_cast<double>(j)
-                : static_cast<double>(j) + height[j] / (height[j] - height[j + 1]);
+    // Walk out to the first closed latency on each side and interpolate where
+    // height crosses 0. Open for a whole UI on either side: open everywhere.
+    std::size_t low = best;
+    while (low > 0 && height[low - 1] > 0.0 && best - low < spb)
+        --low;
+    std::size_t high = best;
+    while (high + 1 < span && height[high + 1] > 0.0 && high - best < spb)
+        ++high;
+    if (best - low >= spb || high - best >= spb) {
+        eye.Width = 1.0;
+        return eye;
+    }
+    // Latencies outside the searched ones (-inf) count as closed right there.
+    const double left = low == 0 || height[low - 1] == -inf
+                            ? static_cast<double>(low)
+                            : static_cast<double>(low) - height[low] / (height[low] - height[low - 1]);
+    const double right = high + 1 >= span || height[high + 1] == -inf
+                             ? static_cast<double>(high)
+                             : static_cast<double>(high) + height[high] / (height[high] - height[high + 1]);
     eye.Width = std::min(1.0, (right - left) / static_cast<double>(spb));
     return eye;
 }
