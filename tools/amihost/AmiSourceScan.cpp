@@ -24,6 +24,18 @@ public:
             ++line_;
         ++p_;
     }
+    // At a double quote: steps past the closing one; false at the end of
+    // the text without one.
+    bool SkipQuoted()
+    {
+        Step();
+        while (p_ != end_ && *p_ != '"')
+            Step();
+        if (p_ == end_)
+            return false;
+        Step();
+        return true;
+    }
     void SkipBlanks()
     {
         while (p_ != end_ && IsBlank(*p_))
@@ -118,13 +130,11 @@ bool AmiSourceScan::Scan(const std::string& text, const std::string& name,
                     if (c.AtEnd())
                         return fail(openLine.back(), "unbalanced parentheses: this \"(\" is never closed");
                     const char d = c.Peek();
+                    const int quoteLine = c.Line();
                     if (d == '"') {
-                        const int quoteLine = c.Line();
-                        c.Step();
-                        while (!c.AtEnd() && c.Peek() != '"')
-                            c.Step();
-                        if (c.AtEnd())
+                        if (!c.SkipQuoted())
                             return fail(quoteLine, "unterminated double quote");
+                        continue;
                     }
                     depth += d == '(' ? 1 : d == ')' ? -1 : 0;
                     c.Step();
@@ -163,12 +173,8 @@ bool AmiSourceScan::Scan(const std::string& text, const std::string& name,
             open.back() = Values;
             if (ch == '"') {
                 const int quoteLine = c.Line();
-                c.Step();
-                while (!c.AtEnd() && c.Peek() != '"')
-                    c.Step();
-                if (c.AtEnd())
+                if (!c.SkipQuoted())
                     return fail(quoteLine, "unterminated double quote");
-                c.Step();
                 if (!c.AtEnd() && !IsBlank(c.Peek()) && c.Peek() != '(' && c.Peek() != ')')
                     return fail(c.Line(), "text right after a closing double quote");
                 continue;

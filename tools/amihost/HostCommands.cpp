@@ -50,7 +50,8 @@ struct Bench {
     AmiModel Model;
     std::string Parameters; // with --set applied
 
-    bool Prepare(const HostOptions& options, std::string& error)
+    // The .ami file and the parameter string.
+    bool ReadAmi(const HostOptions& options, std::string& error)
     {
         std::string text;
         if (!TextFile::Read(options.AmiPath, AmiFile::MaxBytes, text, error) ||
@@ -60,6 +61,15 @@ struct Bench {
             error = "--set: " + error;
             return false;
         }
+        return true;
+    }
+
+    // Everything, for run and sweep.
+    bool Prepare(const HostOptions& options, std::string& error)
+    {
+        if (!ReadAmi(options, error))
+            return false;
+        std::string text;
         const double dt = options.BitTime / options.SamplesPerBit;
         if (options.HasLoss) {
             const std::size_t length = std::min<std::size_t>(LineBits * options.SamplesPerBit, std::size_t{1} << 20);
@@ -380,17 +390,10 @@ int HostCommands::Sweep(const HostOptions& options)
 int HostCommands::Check(const HostOptions& options)
 {
     std::string error;
-    std::string text;
-    AmiFile ami;
-    if (!TextFile::Read(options.AmiPath, AmiFile::MaxBytes, text, error) ||
-        !AmiFile::Read(text, options.AmiPath, ami, error))
+    Bench bench;
+    if (!bench.ReadAmi(options, error) || !bench.Model.Load(options.ModelPath, error))
         return Fail(error);
-    std::string parameters;
-    if (!ParameterString::Build(ami, options.Settings, parameters, error))
-        return Fail("--set: " + error);
-    AmiModel model;
-    if (!model.Load(options.ModelPath, error))
-        return Fail(error);
+    const std::string& parameters = bench.Parameters;
     ConformanceConfig config;
     config.BitTime = options.BitTime;
     config.SamplesPerBit = options.SamplesPerBit;
@@ -399,7 +402,7 @@ int HostCommands::Check(const HostOptions& options)
     config.Seed = options.Seed;
     std::printf("checking %s with %s: %s\n", options.ModelPath.c_str(), options.AmiPath.c_str(), parameters.c_str());
     std::size_t failed = 0;
-    for (const ConformanceResult& r : Conformance::Run(model, ami, parameters, config)) {
+    for (const ConformanceResult& r : Conformance::Run(bench.Model, bench.Ami, parameters, config)) {
         std::printf("%-4s  %-21s  %s\n", r.Skipped ? "SKIP" : r.Pass ? "PASS" : "FAIL", r.Name.c_str(),
                     r.Reason.c_str());
         failed += r.Pass ? 0 : 1;
