@@ -5,7 +5,7 @@ JOBS        ?= $(shell nproc)
 CMAKE       ?= cmake
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build test test-sanitize test-tsan bench fuzz clean table-report
+.PHONY: all build test test-sanitize test-tsan bench fuzz clean table-report demo
 
 all: build
 
@@ -25,6 +25,18 @@ test-sanitize:
 	cd build-sanitize && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
+
+# The project's main job: build everything, then sweep the transmitter's
+# de-emphasis through a lossy line of moderate loss with the amihost tool and
+# print the table; the plots land in $(DEMO_OUT). DEMO_BITS is the PRBS length
+# per setting (raise it when AMI_GetWave gets faster).
+DEMO_BITS ?= 300
+DEMO_LOSS ?= 15
+DEMO_OUT  ?= build/demo
+demo: build
+	build/tools/amihost/amihost sweep build/ami/Halvex_tx_x64.so model/Halvex_tx.ami \
+	  --bit-time 78.125e-12 --samples-per-bit 32 --stimulus prbs7 --bits $(DEMO_BITS) \
+	  --loss $(DEMO_LOSS) --param de=0:15 --out $(DEMO_OUT)
 
 # The embedded step responses' figures beside their characterisation targets.
 table-report: build
