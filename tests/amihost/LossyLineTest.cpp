@@ -100,6 +100,32 @@ TEST(Convolution, MatchesTheDefiningSumForAllLengths)
         }
 }
 
+TEST(Convolution, LongResponsesMatchTheDefiningSumUpToRounding)
+{
+    std::mt19937 random(4);
+    std::uniform_real_distribution<double> level(-1.0, 1.0);
+    for (std::size_t n : {300u, 5000u})
+        for (std::size_t m : {257u, 1000u, 6000u}) {
+            std::vector<double> x(n);
+            std::vector<double> h(m);
+            for (double& v : x)
+                v = level(random);
+            for (double& v : h)
+                v = level(random);
+            std::vector<double> y(n);
+            ConvolveCausal(x.data(), n, h.data(), m, y.data());
+            for (std::size_t i = 0; i < n; i += 7) {
+                double sum = 0.0;
+                double scale = 0.0;
+                for (std::size_t k = 0; k < m && k <= i; ++k) {
+                    sum += h[k] * x[i - k];
+                    scale += std::fabs(h[k] * x[i - k]);
+                }
+                EXPECT_NEAR(y[i], sum, 1e-12 * (scale + 1.0)) << n << " " << m << " " << i;
+            }
+        }
+}
+
 TEST(Channel, ImpulseResponsesInPerSecondBecomeTapsAndBack)
 {
     Channel channel;
