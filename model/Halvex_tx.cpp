@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <initializer_list>
 
 #include "model/StepResponseTable.h"
 
@@ -94,15 +95,7 @@ bool Halvex_tx::Initialize()
     for (int j = 0; j < NumFilters; ++j)
         Connect(LinkArrays[22 + j], *Splitter.Outputs.At(j), Filters[j].Input);
 
-    bool ok = true;
-    for (TimeResponseFIR& filter : Filters)
-        ok = filter.Initialize() && ok;
-    ok = DeRound.Initialize() && ok;
-    ok = Selector.Initialize() && ok;
-    ok = DeSource.Initialize() && ok;
-    ok = InputGain.Initialize() && ok;
-    ok = Splitter.Initialize() && ok;
-    return ok;
+    return EverySubBlock(&DFModel::Initialize);
 }
 
 bool Halvex_tx::Run()
@@ -124,16 +117,20 @@ bool Halvex_tx::Run()
 
 bool Halvex_tx::Finalize()
 {
-    bool ok = true;
-    for (TimeResponseFIR& filter : Filters)
-        ok = filter.Finalize() && ok;
-    ok = DeRound.Finalize() && ok;
-    ok = Selector.Finalize() && ok;
-    ok = DeSource.Finalize() && ok;
-    ok = InputGain.Finalize() && ok;
-    ok = Splitter.Finalize() && ok;
+    const bool ok = EverySubBlock(&DFModel::Finalize);
     ReleaseLinks();
     ReleaseResponses();
+    return ok;
+}
+
+bool Halvex_tx::EverySubBlock(bool (DFModel::*operation)())
+{
+    bool ok = true;
+    for (TimeResponseFIR& filter : Filters)
+        ok = (filter.*operation)() && ok;
+    for (DFModel* block : std::initializer_list<DFModel*>{&DeRound, &Selector, &DeSource,
+                                                           &InputGain, &Splitter})
+        ok = (block->*operation)() && ok;
     return ok;
 }
 

@@ -68,6 +68,10 @@ public:
     bool Finalize() override;
 
 private:
+    // Runs `operation` on Filters[0..15], DeRound, Selector, DeSource,
+    // InputGain and Splitter in this order, every one even after a failure,
+    // and returns the AND of the results.
+    bool EverySubBlock(bool (DFModel::*operation)());
     void ReleaseLinks();
     void ReleaseResponses();
 };

@@ -77,18 +77,26 @@ TEST(Fft, InverseUndoesForwardAndOneBinIsOneTone)
     EXPECT_FALSE(Fft::Forward(odd));
 }
 
+namespace {
+
+std::vector<double> Levels(std::size_t n, std::mt19937& random)
+{
+    std::uniform_real_distribution<double> level(-1.0, 1.0);
+    std::vector<double> v(n);
+    for (double& x : v)
+        x = level(random);
+    return v;
+}
+
+} // namespace
+
 TEST(Convolution, MatchesTheDefiningSumForAllLengths)
 {
     std::mt19937 random(3);
-    std::uniform_real_distribution<double> level(-1.0, 1.0);
     for (std::size_t n : {0u, 1u, 2u, 7u, 64u})
         for (std::size_t m : {1u, 2u, 5u, 80u}) {
-            std::vector<double> x(n);
-            std::vector<double> h(m);
-            for (double& v : x)
-                v = level(random);
-            for (double& v : h)
-                v = level(random);
+            const std::vector<double> x = Levels(n, random);
+            const std::vector<double> h = Levels(m, random);
             std::vector<double> y(n);
             ConvolveCausal(x.data(), n, h.data(), m, y.data());
             for (std::size_t i = 0; i < n; ++i) {
@@ -103,15 +111,10 @@ TEST(Convolution, MatchesTheDefiningSumForAllLengths)
 TEST(Convolution, LongResponsesMatchTheDefiningSumUpToRounding)
 {
     std::mt19937 random(4);
-    std::uniform_real_distribution<double> level(-1.0, 1.0);
     for (std::size_t n : {300u, 5000u})
         for (std::size_t m : {257u, 1000u, 6000u}) {
-            std::vector<double> x(n);
-            std::vector<double> h(m);
-            for (double& v : x)
-                v = level(random);
-            for (double& v : h)
-                v = level(random);
+            const std::vector<double> x = Levels(n, random);
+            const std::vector<double> h = Levels(m, random);
             std::vector<double> y(n);
             ConvolveCausal(x.data(), n, h.data(), m, y.data());
             for (std::size_t i = 0; i < n; i += 7) {
