@@ -8,7 +8,7 @@
 
 // The options of the amihost command, parsed with getopt_long:
 //   amihost run   MODEL.so MODEL.ami [options]
-//   amihost sweep MODEL.so MODEL.ami --param NAME=SPEC [options]
+//   amihost sweep MODEL.so MODEL.ami --param NAME=VALUES [options]
 //   amihost check MODEL.so MODEL.ami [options]
 // Numbers must be whole tokens and within the ranges in Usage(). Every fault
 // gives one line that names the option.

@@ -33,12 +33,12 @@ std::vector<std::string> Split(const std::string& text, char separator)
 
 } // namespace
 
-bool SweepValues::Parse(const std::string& spec, const AmiFile& file, std::string& key,
+bool SweepValues::Parse(const std::string& text, const AmiFile& file, std::string& key,
                         std::vector<std::string>& values, std::string& error)
 {
     values.clear();
     ParameterString::Setting setting;
-    if (!ParameterString::ParseSetting(spec, setting, error)) {
+    if (!ParameterString::ParseSetting(text, setting, error)) {
         error = "--param " + error;
         return false;
     }
@@ -54,20 +54,20 @@ bool SweepValues::Parse(const std::string& spec, const AmiFile& file, std::strin
         double to = 0.0;
         double step = 1.0;
         if (!Real(range[0], from) || !Real(range[1], to) || (range.size() == 3 && !Real(range[2], step))) {
-            error = "--param " + spec + ": a range is FROM:TO or FROM:TO:STEP with numbers";
+            error = "--param " + text + ": a range is FROM:TO or FROM:TO:STEP with numbers";
             return false;
         }
         if (range.size() == 2 && !integer) {
-            error = "--param " + spec + ": " + key + " is not an integer parameter; give a step (FROM:TO:STEP)";
+            error = "--param " + text + ": " + key + " is not an integer parameter; give a step (FROM:TO:STEP)";
             return false;
         }
         if (!(step > 0.0) || !(to >= from)) {
-            error = "--param " + spec + ": the range needs FROM <= TO and a positive STEP";
+            error = "--param " + text + ": the range needs FROM <= TO and a positive STEP";
             return false;
         }
         const double count = std::floor((to - from) / step + 1e-9) + 1.0;
         if (count > static_cast<double>(MaxValues)) {
-            error = "--param " + spec + ": more than " + std::to_string(MaxValues) + " values";
+            error = "--param " + text + ": more than " + std::to_string(MaxValues) + " values";
             return false;
         }
         for (double i = 0.0; i < count; i += 1.0) {
@@ -82,17 +82,17 @@ bool SweepValues::Parse(const std::string& spec, const AmiFile& file, std::strin
     } else if (range.size() == 1) {
         values = Split(setting.Value, ',');
         if (values.size() > MaxValues) {
-            error = "--param " + spec + ": more than " + std::to_string(MaxValues) + " values";
+            error = "--param " + text + ": more than " + std::to_string(MaxValues) + " values";
             return false;
         }
     } else {
-        error = "--param " + spec + ": a range is FROM:TO or FROM:TO:STEP";
+        error = "--param " + text + ": a range is FROM:TO or FROM:TO:STEP";
         return false;
     }
     for (const std::string& value : values) {
         std::string reason;
         if (!d->Accepts(value, reason)) {
-            error = "--param " + spec + ": parameter " + key + " (" + file.FileName + ":" + std::to_string(d->Line) +
+            error = "--param " + text + ": parameter " + key + " (" + file.FileName + ":" + std::to_string(d->Line) +
                     ", " + d->Describe() + "): " + reason;
             return false;
         }

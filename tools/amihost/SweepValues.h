@@ -5,7 +5,7 @@
 
 #include "tools/amihost/AmiFile.h"
 
-// The values of one parameter that a sweep runs, from "NAME=SPEC":
+// The values of one parameter that a sweep runs, from "NAME=VALUES":
 //   NAME=a:b        a, a+1, ..., b      (integer parameters)
 //   NAME=a:b:step   a, a+step, ..., up to b (within 1e-9 step)
 //   NAME=v1,v2,...  the values as listed (any type)
@@ -17,6 +17,6 @@ public:
     static constexpr std::size_t MaxValues = 1000;
 
     // On success `key` is the parameter's dotted path and `values` its texts.
-    static bool Parse(const std::string& spec, const AmiFile& file, std::string& key,
+    static bool Parse(const std::string& text, const AmiFile& file, std::string& key,
                       std::vector<std::string>& values, std::string& error);
 };
