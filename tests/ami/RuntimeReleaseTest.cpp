@@ -21,8 +21,8 @@ using CloseFn = long (*)(void*);
 
 // Loads the model, runs one instance through AMI_Init and AMI_Close, and
 // unloads it again, as a simulator does for each run. False when the model
-// cannot be loaded or refuses.
-bool LoadRunUnload()
+// cannot be loaded or refuses. (Unused in sanitized builds.)
+[[maybe_unused]] bool LoadRunUnload()
 {
     void* library = dlopen(HALVEX_MODEL_PATH, RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr)
