@@ -39,6 +39,7 @@ void dlclose(void* handle) { FreeLibrary(static_cast<HMODULE>(handle)); }
 void dlerror() { SetLastError(0); }
 constexpr int RTLD_NOW = 0;
 constexpr int RTLD_LOCAL = 0;
+constexpr const char* Separators = "/\\";
 
 std::string LoaderError()
 {
@@ -46,20 +47,20 @@ std::string LoaderError()
     char text[512] = "";
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
                    sizeof text, nullptr);
-    return OneLine(text[0] ? text : "error " + std::to_string(code));
+    std::string message = text[0] ? text : "error " + std::to_string(code);
+    // The system's texts keep their placeholder for the file: "Bad EXE format for %1."
+    for (std::size_t at = message.find("%1"); at != std::string::npos; at = message.find("%1", at))
+        message.replace(at, 2, "the library");
+    return OneLine(message);
 }
 #else
+constexpr const char* Separators = "/";
+
 std::string LoaderError()
 {
     const char* text = dlerror();
     return OneLine(text ? text : "unknown loader error");
 }
-#endif
-
-#if defined(_WIN32)
-constexpr const char* Separators = "/\\";
-#else
-constexpr const char* Separators = "/";
 #endif
 
 } // namespace
