@@ -51,8 +51,10 @@ bool AmiInstance::CheckTiming(double sampleInterval, double bitTime)
     const double sampleRate = std::trunc(quotient) / bitTime;
     const double taps = std::floor(LongestResponseSpan() * sampleRate) + 1.0;
     if (taps > MaxTapsPerFilter) {
+        // %.7g: whole counts below 10^7 in full, larger ones (up to 5e300 for
+        // the smallest intervals) in exponent form, within the text's buffer.
         AppendMessage(Format("The sample interval (%g s) is too small for this model: each "
-                             "filter would need %.0f taps, more than the 262144 allowed. ",
+                             "filter would need %.7g taps, more than the 262144 allowed. ",
                              sampleInterval, taps));
         return false;
     }

@@ -109,6 +109,8 @@ TEST_F(AmiEntryPoints, InvalidTimingIsRefusedWithAMessage)
         {interval, nan, "finite and greater than 0"},  {interval, inf, "finite and greater than 0"},
         {-interval, -bit, "finite and greater than 0"}, {1e-300, 1.0, "too many sample intervals"},
         {1e-17, bit, "too small for this model"},
+        // 5e291 taps: the count must not run the message past its buffer.
+        {1e-300, 1e-300, "would need 4.995951e+291 taps"},
     };
     for (const Case& c : cases) {
         ModelInstance model(Parameters("3"), c.interval, c.bit);

@@ -115,6 +115,21 @@ TEST(HostCommands, CheckPassesOnTheBuiltModel)
         EXPECT_NE(r.Output.find(std::string("PASS  ") + name), std::string::npos) << name << "\n" << r.Output;
 }
 
+// The checksum that compares builds on different systems: of the output, so
+// independent of how check cuts the wave, and different for another output.
+TEST(HostCommands, CheckChecksumFollowsTheOutputAndNotTheBlockSizes)
+{
+    auto checksum = [](const std::string& options) {
+        const Outcome r = Amihost("check '" + Model + "' '" + Ami + "'" + Timing + " --bits 40 " + options);
+        const std::size_t at = r.Output.find("output checksum ");
+        return at == std::string::npos ? std::string("none:\n") + r.Output : r.Output.substr(at + 16, 16);
+    };
+    const std::string reference = checksum("--block 300");
+    EXPECT_EQ(reference.find_first_not_of("0123456789abcdef"), std::string::npos) << reference;
+    EXPECT_EQ(checksum("--block 17 --seed 5"), reference);
+    EXPECT_NE(checksum("--block 300 --set de=3"), reference);
+}
+
 TEST(HostCommands, CheckCatchesAModelThatForgetsItsStateBetweenCalls)
 {
     const Outcome r = Amihost(std::string("check '") + STUB_CUTS_WAVE_PATH + "' '" + StubAmi() + "' --bits 20");

@@ -3,8 +3,9 @@
 #include <string>
 
 // An IBIS-AMI model library loaded the way a simulator loads it: dlopen with
-// RTLD_NOW | RTLD_LOCAL, then dlsym of the standard entry points. The library
-// stays loaded until the object is destroyed.
+// RTLD_NOW | RTLD_LOCAL (LoadLibrary on Windows), then dlsym (GetProcAddress)
+// of the standard entry points. The library stays loaded until the object is
+// destroyed.
 class AmiModel {
 public:
     using InitFn = long (*)(double*, long, long, double, double, char*, char**, void**, char**);

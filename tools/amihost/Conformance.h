@@ -15,7 +15,9 @@
 //                         handle, and AMI_Close returns 1
 //   block-independence    the output does not depend on how the wave is cut
 //                         into AMI_GetWave calls: random block sizes (1 ..
-//                         2 x the block size) give the one-call output bit for bit
+//                         2 x the block size) give the one-call output bit for bit;
+//                         its pass line carries a checksum of that output, so
+//                         builds on different systems can be compared
 //   instances-independent two live instances fed different waves, their
 //                         calls interleaved, each give their one-instance output
 //   repeated-init-close   several Init/GetWave/Close cycles all succeed and
