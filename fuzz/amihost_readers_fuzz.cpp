@@ -3,8 +3,8 @@
 //
 // Input: byte 0 picks the reader, the rest is its text.
 //   0  .ami file; when it reads, the parameter string with the settings and
-//      sweep spec that follow the first NUL (NUL-separated "NAME=VALUE"
-//      settings, the last piece being the sweep spec)
+//      sweep range that follow the first NUL (NUL-separated "NAME=VALUE"
+//      settings, the last piece being the sweep range)
 //   1  CSV table of at most 1 .. 4 columns (byte 1 % 4 + 1)
 //   2  CSV signal; bytes 1 .. 8 the raw bits of the sample interval
 //   3  command line: NUL-separated arguments after "amihost"
