@@ -5,13 +5,21 @@ JOBS        ?= $(shell nproc)
 CMAKE       ?= cmake
 FUZZ_SECONDS ?= 60
 
-.PHONY: all build test test-sanitize test-tsan bench fuzz clean table-report demo \
+.PHONY: all configure build test test-sanitize test-tsan bench fuzz clean table-report demo \
         windows test-windows kit memcheck
 
 all: build
 
-build:
+# What a fresh machine needs for the build and its tests; nothing is installed
+# when they are there already.
+BASE_PACKAGES  = cmake make g++ libgtest-dev libgmock-dev
+CLANG_PACKAGES = clang libclang-rt-14-dev
+
+configure:
+	scripts/ensure-packages.sh $(BASE_PACKAGES)
 	$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVEX_WERROR=ON
+
+build: configure
 	$(CMAKE) --build build -j $(JOBS)
 
 test: build
@@ -20,6 +28,7 @@ test: build
 # AddressSanitizer (with leak checking) and UndefinedBehaviorSanitizer, with
 # clang so that both compilers see every line.
 test-sanitize:
+	scripts/ensure-packages.sh $(BASE_PACKAGES) $(CLANG_PACKAGES)
 	$(CMAKE) -S . -B build-sanitize -DCMAKE_CXX_COMPILER=clang++ \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVEX_WERROR=ON -DHALVEX_SANITIZE=address,undefined
 	$(CMAKE) --build build-sanitize -j $(JOBS)
@@ -27,14 +36,15 @@ test-sanitize:
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
-# The project's main job: build everything, then sweep the transmitter's
+# The project's main job: build the model and the host, then sweep the transmitter's
 # de-emphasis through a lossy line of moderate loss with the amihost tool and
 # print the table; the plots land in $(DEMO_OUT). DEMO_BITS is the PRBS length
 # per setting: 20000 bits (640,000 samples) each, about 10 s for all 16.
 DEMO_BITS ?= 20000
 DEMO_LOSS ?= 15
 DEMO_OUT  ?= build/demo
-demo: build
+demo: configure
+	$(CMAKE) --build build -j $(JOBS) --target Halvex_tx_x64 amihost
 	build/tools/amihost/amihost sweep build/ami/Halvex_tx_x64.so model/Halvex_tx.ami \
 	  --bit-time 78.125e-12 --samples-per-bit 32 --stimulus prbs7 --bits $(DEMO_BITS) \
 	  --loss $(DEMO_LOSS) --param de=0:15 --out $(DEMO_OUT)
@@ -46,6 +56,7 @@ table-report: build
 # ThreadSanitizer over the entry-point tests, which drive instances from
 # several threads at once.
 test-tsan:
+	scripts/ensure-packages.sh $(BASE_PACKAGES)
 	$(CMAKE) -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVEX_WERROR=ON \
 	  -DHALVEX_SANITIZE=thread
 	$(CMAKE) --build build-tsan -j $(JOBS) --target ami_tests Halvex_tx_x64
@@ -53,6 +64,7 @@ test-tsan:
 
 # Google Benchmark programs (off in the normal build).
 bench:
+	scripts/ensure-packages.sh $(BASE_PACKAGES) libbenchmark-dev
 	$(CMAKE) -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DHALVEX_TESTS=OFF -DHALVEX_BENCH=ON
 	$(CMAKE) --build build-bench -j $(JOBS) --target halvex_benchmarks
 	@set -e; for b in build-bench/bench/*; do \
@@ -63,7 +75,7 @@ bench:
 # (the model's expected diagnostics) is closed; libFuzzer's and the
 # sanitizers' reports still show. A crashing input lands in build-fuzz/.
 fuzz:
-	scripts/ensure-packages.sh clang libclang-rt-14-dev
+	scripts/ensure-packages.sh $(BASE_PACKAGES) $(CLANG_PACKAGES)
 	$(CMAKE) -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DHALVEX_TESTS=OFF -DHALVEX_FUZZ=ON -DHALVEX_SANITIZE=address,undefined
 	$(CMAKE) --build build-fuzz -j $(JOBS)
