@@ -1,0 +1,205 @@
+// AMI_GetWave throughput against the size of each call, beside the limit that
+// the exact summation order allows on this processor, both measured in the
+// same run.
+//
+// GetWave/size:N: one instance at the model's defaults (bit time 78.125 ps,
+// 32 samples per bit, 2047 taps a filter, de 9) fed a PRBS-like wave in
+// calls of N samples; items are samples. Counter of_limit: that throughput
+// (per second of this thread's CPU time) divided by the limit below.
+//
+// Limit: every output sample is a sum of 2047 products, each rounded before
+// it is added, in a fixed order, so it costs at least 2047 multiplies and
+// 2047 adds; only separate samples' sums can run side by side. The limit is
+// that arithmetic alone, at the widest vector level the model uses here,
+// with enough independent sums to hide the adder's latency and with no
+// memory traffic at all: (accumulators x lanes x rounds / 2047) samples per
+// second of CPU time. No program computing the model's exact bits can beat it.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <ctime>
+#include <random>
+#include <vector>
+
+#include "ami/AmiEntryPoints.h"
+#include "runtime/filters/FirBlockKernel.h"
+
+namespace {
+
+constexpr double BitTime = 7.8125e-11;
+constexpr double SampleInterval = BitTime / 32;
+constexpr double TermsPerSample = 2047.0;
+
+// ---- The exact-order limit --------------------------------------------------
+
+// Rounds of eight independent vector sums acc = t * s + acc, each multiply
+// kept apart from its add (the build never fuses them). The products are
+// eight different ones (two opaque t times four s), so none is shared, and
+// the empty asm makes both t opaque each round, so every product is computed
+// anew; 14 vector registers in all, none spilled. Eight sums in flight hide
+// an adder latency of up to four cycles on two adders.
+#if defined(__x86_64__)
+typedef double V2 __attribute__((vector_size(16)));
+typedef double V4 __attribute__((vector_size(32)));
+typedef double V8 __attribute__((vector_size(64)));
+
+// One function per level, each compiled for its instruction set.
+#define HALVEX_CHAINS(V)                                                        \
+    V acc[8] = {};                                                              \
+    V s[4];                                                                     \
+    for (int r = 0; r < 4; ++r)                                                 \
+        s[r] = V{} + (1.001 + r * 1e-3);                                        \
+    V t0 = V{} + 1e-9;                                                          \
+    V t1 = V{} + 2e-9;                                                          \
+    for (long i = 0; i < rounds; ++i) {                                         \
+        asm volatile("" : "+x"(t0), "+x"(t1));                                  \
+        for (int r = 0; r < 4; ++r) {                                           \
+            acc[r] = t0 * s[r] + acc[r];                                        \
+            acc[r + 4] = t1 * s[r] + acc[r + 4];                                \
+        }                                                                       \
+    }                                                                           \
+    double sum = 0.0;                                                           \
+    for (int r = 0; r < 8; ++r)                                                 \
+        sum += acc[r][0];                                                       \
+    return sum;
+
+__attribute__((target("avx512f"))) double ChainsAvx512(long rounds) { HALVEX_CHAINS(V8) }
+__attribute__((target("avx2"))) double ChainsAvx2(long rounds) { HALVEX_CHAINS(V4) }
+double ChainsSse2(long rounds) { HALVEX_CHAINS(V2) }
+#endif
+
+double ChainsPortable(long rounds)
+{
+    double acc[8] = {};
+    double t = 1e-9;
+    for (long i = 0; i < rounds; ++i) {
+        benchmark::DoNotOptimize(t);
+        for (int r = 0; r < 8; ++r)
+            acc[r] = t * (1.001 + r * 1e-3) + acc[r];
+    }
+    return acc[0] + acc[7];
+}
+
+struct LimitLevel {
+    double (*Run)(long rounds);
+    double LanesPerRound; // accumulators x lanes
+};
+
+LimitLevel LimitFor(TorvaneModelBuilder::SimdLevel level)
+{
+    using TorvaneModelBuilder::SimdLevel;
+    switch (level) {
+#if defined(__x86_64__)
+    case SimdLevel::Avx512:
+        return {ChainsAvx512, 8 * 8};
+    case SimdLevel::Avx2:
+        return {ChainsAvx2, 8 * 4};
+    case SimdLevel::Sse2:
+        return {ChainsSse2, 8 * 2};
+#endif
+    default:
+        return {ChainsPortable, 8};
+    }
+}
+
+double ThreadSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+// Samples per CPU second at the limit over `rounds` rounds.
+double MeasureLimit(long rounds)
+{
+    const LimitLevel level = LimitFor(TorvaneModelBuilder::BestSimdLevel());
+    const double start = ThreadSeconds();
+    benchmark::DoNotOptimize(level.Run(rounds));
+    const double seconds = ThreadSeconds() - start;
+    return level.LanesPerRound * static_cast<double>(rounds) / TermsPerSample / seconds;
+}
+
+// The limit as the Limit benchmark measured it in this run (it runs first),
+// or measured here when a filter left it out.
+double measuredLimit = 0.0;
+
+double LimitSamplesPerSecond()
+{
+    if (measuredLimit == 0.0)
+        measuredLimit = MeasureLimit(100000000);
+    return measuredLimit;
+}
+
+void Limit(benchmark::State& state)
+{
+    const LimitLevel level = LimitFor(TorvaneModelBuilder::BestSimdLevel());
+    const long rounds = 1000000;
+    const double start = ThreadSeconds();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(level.Run(rounds));
+    const double seconds = ThreadSeconds() - start;
+    const double samples =
+        static_cast<double>(state.iterations()) * level.LanesPerRound * rounds / TermsPerSample;
+    state.SetItemsProcessed(static_cast<int64_t>(samples));
+    measuredLimit = samples / seconds;
+    state.SetLabel("exact-order limit");
+}
+BENCHMARK(Limit)->Unit(benchmark::kMillisecond);
+
+// ---- The model --------------------------------------------------------------
+
+std::vector<double> Prbs(std::size_t n)
+{
+    std::mt19937 random(3);
+    std::vector<double> wave(n);
+    double level = 0.5;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i % 32 == 0)
+            level = (random() & 1) ? 0.5 : -0.5;
+        wave[i] = level;
+    }
+    return wave;
+}
+
+void GetWave(benchmark::State& state)
+{
+    const double limit = LimitSamplesPerSecond();
+    char parameters[] = "(Halvex_tx (de 9))";
+    void* handle = nullptr;
+    if (AMI_Init(nullptr, 0, 0, SampleInterval, BitTime, parameters, nullptr, &handle, nullptr) != 1) {
+        AMI_Close(handle);
+        state.SkipWithError("AMI_Init failed");
+        return;
+    }
+    const std::size_t size = static_cast<std::size_t>(state.range(0));
+    // A fresh stretch of the signal for every call (filtering the output
+    // again would drift towards overflow), cycling through 1 MB.
+    const std::vector<double> source = Prbs(size > 131072 ? size : 131072);
+    std::vector<double> wave(size);
+    double clock[2];
+    std::size_t at = 0;
+    const double start = ThreadSeconds();
+    for (auto _ : state) {
+        // The copy costs one store per sample against 2047 multiply-adds.
+        if (at + size > source.size())
+            at = 0;
+        std::copy(source.begin() + at, source.begin() + at + size, wave.begin());
+        at += size;
+        AMI_GetWave(wave.data(), static_cast<long>(size), clock, nullptr, handle);
+        benchmark::DoNotOptimize(wave.data());
+    }
+    const double seconds = ThreadSeconds() - start;
+    AMI_Close(handle);
+    const double samples = static_cast<double>(state.iterations()) * size;
+    state.SetItemsProcessed(static_cast<int64_t>(samples));
+    state.counters["of_limit"] = seconds > 0.0 ? samples / seconds / limit : 0.0;
+    state.SetLabel(TorvaneModelBuilder::FirBlockKernelsFor(TorvaneModelBuilder::BestSimdLevel())->Name);
+}
+BENCHMARK(GetWave)
+    ->ArgName("size")
+    ->Arg(1)->Arg(8)->Arg(32)->Arg(128)->Arg(1024)->Arg(4096)->Arg(65536)
+    ->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
