@@ -12,13 +12,14 @@ constexpr char DeWarning[] =
     "The IBIS-AMI model, Halvex_tx, is unable to initialize the parameter de from the "
     "AMI_Init arguments.  The model will use the default setting. ";
 
-// Longest response span over the 16 table entries, seconds (each entry's
-// time stamps start at 0.0 and end at its last element).
+// Longest response span over the table entries, seconds.
 double LongestResponseSpan()
 {
     double span = 0.0;
-    for (int j = 0; j < Halvex_tx::NumFilters; ++j)
-        span = std::fmax(span, StepResponseTable[94000 * j + 93999] - StepResponseTable[94000 * j + 47000]);
+    for (int j = 0; j < StepResponseLayout::EntryCount; ++j) {
+        const double* stamps = StepResponseTimeStamps(j);
+        span = std::fmax(span, stamps[StepResponseLayout::PointCount - 1] - stamps[0]);
+    }
     return span;
 }
 

@@ -10,8 +10,10 @@ using namespace TorvaneModelBuilder;
 
 namespace {
 
-constexpr int ResponsePoints = 47000;             // points per table entry
-constexpr int EntryStride = 2 * ResponsePoints;   // values, then time stamps
+static_assert(Halvex_tx::NumFilters == StepResponseLayout::EntryCount,
+              "one filter per table entry");
+
+constexpr int ResponsePoints = StepResponseLayout::PointCount;
 
 double* CopyOf(const double* source)
 {
@@ -55,11 +57,10 @@ bool Halvex_tx::Setup()
     const double sampleRate = SamplesPerBit / BitTime;
     for (int j = 0; j < NumFilters; ++j) {
         TimeResponseFIR& filter = Filters[j];
-        const double* entry = StepResponseTable + static_cast<std::ptrdiff_t>(EntryStride) * j;
         filter.ResponseType = TimeResponseFIR::StepResponse;
-        filter.Response = CopyOf(entry);
+        filter.Response = CopyOf(StepResponseValues(j));
         filter.NumResponse = ResponsePoints;
-        filter.ResponseTimeStamps = CopyOf(entry + ResponsePoints);
+        filter.ResponseTimeStamps = CopyOf(StepResponseTimeStamps(j));
         filter.NumResponseTimeStamps = ResponsePoints;
         filter.SampleRate = sampleRate;
         ok = filter.Setup() && ok;
@@ -84,16 +85,17 @@ bool Halvex_tx::Setup()
 bool Halvex_tx::Initialize()
 {
     ReleaseLinks();
-    Connect(LinkArrays[0], InputBridge, InputGain.Input);
-    Connect(LinkArrays[1], Selector.Output, OutputBridge);
-    Connect(LinkArrays[2], *Splitter.Outputs.At(NumFilters), AuxOutputBridge);
+    Connect(LinkArrays[InputLink], InputBridge, InputGain.Input);
+    Connect(LinkArrays[OutputLink], Selector.Output, OutputBridge);
+    Connect(LinkArrays[AuxOutputLink], *Splitter.Outputs.At(NumFilters), AuxOutputBridge);
     for (int j = 0; j < NumFilters; ++j)
-        Connect(LinkArrays[3 + j], Filters[j].Output, *Selector.Inputs.At(SelectorInputOf[j]));
+        Connect(LinkArrays[FilterOutputLink(j)], Filters[j].Output,
+                *Selector.Inputs.At(SelectorInputOf[j]));
     Connect(LinkArrays[DeRoundLink], DeRound.Output, SelectorControl);
-    Connect(LinkArrays[20], DeSource.Output, DeRound.Input);
-    Connect(LinkArrays[21], InputGain.Output, Splitter.Input);
+    Connect(LinkArrays[DeSourceLink], DeSource.Output, DeRound.Input);
+    Connect(LinkArrays[GainLink], InputGain.Output, Splitter.Input);
     for (int j = 0; j < NumFilters; ++j)
-        Connect(LinkArrays[22 + j], *Splitter.Outputs.At(j), Filters[j].Input);
+        Connect(LinkArrays[FilterInputLink(j)], *Splitter.Outputs.At(j), Filters[j].Input);
 
     return EverySubBlock(&DFModel::Initialize);
 }

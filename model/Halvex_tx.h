@@ -14,8 +14,7 @@
 // The transmitter's equalisation as a fixed dataflow graph. Per firing:
 //   x = InputPort[0];  s = x * 1.1;  every Filters[j] convolves s with the taps
 //   built from step response j;  OutputPort[0] = output of the filter that the
-//   rounded de selects (entry j for de = k: j = 0 for k = 0, k + 7 for
-//   k = 1..8, k - 8 for k = 9..15);  AuxOutputPort[0] = s.
+//   rounded de selects (FilterSelectedBy);  AuxOutputPort[0] = s.
 // All 16 filters run every firing so that each history stays current.
 //
 // Caller's obligations: write BitTime, SamplesPerBit and de and attach at
@@ -30,7 +29,18 @@ public:
 
     static constexpr int NumFilters = 16;
     static constexpr int NumLinks = 38;
-    static constexpr int DeRoundLink = 19; // the one link of int elements
+
+    // Connection numbers: the index of each link's storage in LinkArrays.
+    static constexpr int InputLink = 0;      // InputBridge -> InputGain
+    static constexpr int OutputLink = 1;     // Selector -> OutputBridge
+    static constexpr int AuxOutputLink = 2;  // Splitter output 16 -> AuxOutputBridge
+    static constexpr int DeRoundLink = 19;   // DeRound -> SelectorControl, the one of int elements
+    static constexpr int DeSourceLink = 20;  // DeSource -> DeRound
+    static constexpr int GainLink = 21;      // InputGain -> Splitter
+    // Filters[j] -> Selector input SelectorInputOf[j].
+    static constexpr int FilterOutputLink(int j) { return 3 + j; }
+    // Splitter output j -> Filters[j].
+    static constexpr int FilterInputLink(int j) { return 22 + j; }
 
     DoubleBuffer InputPort;      // one input sample per Run, written by the caller
     DoubleBuffer OutputPort;     // one output sample per Run, read by the caller
@@ -48,14 +58,25 @@ public:
     TorvaneModelBuilder::ConstUnTimed<double> DeSource; // emits de every firing
     TorvaneModelBuilder::Gain<double> InputGain;        // times 1.1
     TorvaneModelBuilder::Fork<DoubleBuffer> Splitter;   // scaled input to 17 places
-    DoubleBuffer InputBridge;     // internal end of InputPort (link 0)
-    DoubleBuffer OutputBridge;    // internal end of OutputPort (link 1)
-    DoubleBuffer AuxOutputBridge; // internal end of AuxOutputPort (link 2)
+    DoubleBuffer InputBridge;     // internal end of InputPort (InputLink)
+    DoubleBuffer OutputBridge;    // internal end of OutputPort (OutputLink)
+    DoubleBuffer AuxOutputBridge; // internal end of AuxOutputPort (AuxOutputLink)
     void* LinkArrays[NumLinks] = {}; // owned one-element connection storage, null when released
 
-    // Selector input that filter j feeds.
+    // Selector input that filter j feeds: the rounded de that selects table
+    // entry j. The one statement of the model's wiring.
     static constexpr int SelectorInputOf[NumFilters] = {0, 9, 10, 11, 12, 13, 14, 15,
                                                         1, 2, 3,  4,  5,  6,  7,  8};
+
+    // The filter (and table entry) that selector input `input`, the rounded
+    // de, passes on; -1 for an input outside 0 .. 15.
+    static constexpr int FilterSelectedBy(int input)
+    {
+        for (int j = 0; j < NumFilters; ++j)
+            if (SelectorInputOf[j] == input)
+                return j;
+        return -1;
+    }
 
     Halvex_tx();
     ~Halvex_tx() override;

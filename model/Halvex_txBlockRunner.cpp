@@ -9,15 +9,6 @@ namespace {
 
 constexpr std::size_t Filters = Halvex_tx::NumFilters;
 
-// The filter whose output feeds selector input `input`.
-int FilterFeeding(int input)
-{
-    for (int j = 0; j < Halvex_tx::NumFilters; ++j)
-        if (Halvex_tx::SelectorInputOf[j] == input)
-            return j;
-    return -1;
-}
-
 // One input in, one output out, history in a ring of NumTaps + 2 elements
 // that the filter's own storage backs.
 bool PlainConvolution(const TimeResponseFIR& filter)
@@ -95,7 +86,7 @@ void Halvex_txBlockRunner::Process(Halvex_tx& model, double* wave, std::size_t n
         return;
     const double value = model.DeSource.Value;
     const int32_t control = TypeConverterRound::Convert(value);
-    const int selected = FilterFeeding(control);
+    const int selected = Halvex_tx::FilterSelectedBy(control);
     const double lastInput = wave[n - 1];
 
     for (std::size_t start = 0; start < n; start += ChunkSize)

@@ -2,50 +2,50 @@
 
 // The characterisation figures of the 16 embedded step responses: what the
 // generator shapes its curves to, and what the report and the tests measure
-// the compiled table against. Plain constants only, so that the host-side
-// generator, the library's tests and the report share one copy.
+// the compiled table against. Plain constants only (and the model's wiring,
+// which decides the entry of each setting), so that the host-side generator,
+// the library's tests and the report share one copy.
 //
 // Units: seconds for times, output signal level for values. Times marked
 // "rounded" are given to four significant digits and count as met when the
-// measured time rounds to the same four digits.
+// measured time rounds to the same four digits. The table's layout is
+// model/StepResponseTable.h's.
+#include "model/Halvex_tx.h"
+#include "model/StepResponseTable.h"
+
 namespace StepResponseTargets {
 
-// Layout of StepResponseTable: 16 entries, each 47000 values followed by
-// the 47000 time stamps of those values.
-constexpr int EntryCount = 16;
-constexpr int PointCount = 47000;
-constexpr int EntryStride = 2 * PointCount;
-constexpr int TableSize = EntryCount * EntryStride;
-
-// Figures of one de-emphasis setting.
+// Figures of one de-emphasis setting, measured on the entry that serves it.
 struct Setting {
     int De;           // de-emphasis setting (0 .. 15)
-    int Entry;        // table entry that serves it
     double LastValue; // last value of the entry, to the digits given
     double Peak;      // largest value before PeakWindow; 0.0: no overshoot
     double PeakTime;  // time of that value, rounded; 0.0: no overshoot
     double ZeroTime;  // first time at or above 0, rounded
 };
 
-// In de order; the entry column is the model's fixed wiring.
-constexpr Setting Settings[EntryCount] = {
-    {0, 0, 0.302464459, 0.0, 0.0, 1.232e-09},
-    {1, 8, 0.306398127, 0.0, 0.0, 1.229e-09},
-    {2, 9, 0.306460483, 0.318713, 1.259e-09, 1.227e-09},
-    {3, 10, 0.310356147, 0.369856, 1.249e-09, 1.224e-09},
-    {4, 11, 0.306543213, 0.428645, 1.246e-09, 1.224e-09},
-    {5, 12, 0.310439215, 0.487541, 1.245e-09, 1.223e-09},
-    {6, 13, 0.310501431, 0.537594, 1.242e-09, 1.221e-09},
-    {7, 14, 0.314359973, 0.590528, 1.241e-09, 1.220e-09},
-    {8, 15, 0.306649205, 0.647129, 1.241e-09, 1.221e-09},
-    {9, 1, 0.310545904, 0.697615, 1.240e-09, 1.219e-09},
-    {10, 2, 0.310608109, 0.745753, 1.240e-09, 1.220e-09},
-    {11, 3, 0.314467318, 0.790815, 1.239e-09, 1.219e-09},
-    {12, 4, 0.310691083, 0.839994, 1.237e-09, 1.218e-09},
-    {13, 5, 0.314550636, 0.881663, 1.238e-09, 1.219e-09},
-    {14, 6, 0.314612699, 0.922145, 1.238e-09, 1.219e-09},
-    {15, 7, 0.318435303, 0.95966, 1.237e-09, 1.218e-09},
+// In de order.
+constexpr Setting Settings[StepResponseLayout::EntryCount] = {
+    {0, 0.302464459, 0.0, 0.0, 1.232e-09},
+    {1, 0.306398127, 0.0, 0.0, 1.229e-09},
+    {2, 0.306460483, 0.318713, 1.259e-09, 1.227e-09},
+    {3, 0.310356147, 0.369856, 1.249e-09, 1.224e-09},
+    {4, 0.306543213, 0.428645, 1.246e-09, 1.224e-09},
+    {5, 0.310439215, 0.487541, 1.245e-09, 1.223e-09},
+    {6, 0.310501431, 0.537594, 1.242e-09, 1.221e-09},
+    {7, 0.314359973, 0.590528, 1.241e-09, 1.220e-09},
+    {8, 0.306649205, 0.647129, 1.241e-09, 1.221e-09},
+    {9, 0.310545904, 0.697615, 1.240e-09, 1.219e-09},
+    {10, 0.310608109, 0.745753, 1.240e-09, 1.220e-09},
+    {11, 0.314467318, 0.790815, 1.239e-09, 1.219e-09},
+    {12, 0.310691083, 0.839994, 1.237e-09, 1.218e-09},
+    {13, 0.314550636, 0.881663, 1.238e-09, 1.219e-09},
+    {14, 0.314612699, 0.922145, 1.238e-09, 1.219e-09},
+    {15, 0.318435303, 0.95966, 1.237e-09, 1.218e-09},
 };
+
+// The table entry that serves setting s: the model's wiring.
+constexpr int EntryOf(const Setting& s) { return Halvex_tx::FilterSelectedBy(s.De); }
 
 constexpr double PeakWindow = 1.5e-09;      // the peak is taken before this time
 constexpr double PeakTolerance = 1e-3;      // allowed distance from Peak

@@ -49,20 +49,11 @@ StepResponseFigures StepResponseFigures::Measure(const double* values, const dou
     return f;
 }
 
-const double* StepResponseFigures::EntryValues(int entry)
-{
-    return StepResponseTable + static_cast<std::ptrdiff_t>(entry) * StepResponseTargets::EntryStride;
-}
-
-const double* StepResponseFigures::EntryStamps(int entry)
-{
-    return EntryValues(entry) + StepResponseTargets::PointCount;
-}
-
 StepResponseFigures StepResponseFigures::OfEntry(int entry)
 {
     namespace T = StepResponseTargets;
-    return Measure(EntryValues(entry), EntryStamps(entry), T::PointCount, T::PeakWindow,
+    return Measure(StepResponseValues(entry), StepResponseTimeStamps(entry),
+                   StepResponseLayout::PointCount, T::PeakWindow,
                    T::SteadyUntil, T::SettleBandRelative);
 }
 
@@ -111,22 +102,30 @@ TapFigures TapFigures::Measure(const double* taps, int count)
 
 bool TapFigures::OfEntry(int entry, double sampleRate, TapFigures& figures)
 {
-    namespace T = StepResponseTargets;
-    const double* values = StepResponseFigures::EntryValues(entry);
-    const double* times = StepResponseFigures::EntryStamps(entry);
-    std::vector<double> response(values, values + T::PointCount);
-    std::vector<double> stamps(times, times + T::PointCount);
+    const std::vector<double> taps = TapsOfEntry(entry, sampleRate);
+    if (taps.empty())
+        return false;
+    figures = Measure(taps.data(), static_cast<int>(taps.size()));
+    return true;
+}
+
+std::vector<double> TapsOfEntry(int entry, double sampleRate)
+{
+    constexpr int points = StepResponseLayout::PointCount;
+    const double* values = StepResponseValues(entry);
+    const double* times = StepResponseTimeStamps(entry);
+    std::vector<double> response(values, values + points);
+    std::vector<double> stamps(times, times + points);
     TorvaneModelBuilder::TimeResponseFIR filter;
     filter.ResponseType = TorvaneModelBuilder::TimeResponseFIR::StepResponse;
     filter.Response = response.data();
-    filter.NumResponse = T::PointCount;
+    filter.NumResponse = points;
     filter.ResponseTimeStamps = stamps.data();
-    filter.NumResponseTimeStamps = T::PointCount;
+    filter.NumResponseTimeStamps = points;
     filter.SampleRate = sampleRate;
     if (!filter.Setup())
-        return false;
-    figures = Measure(filter.Taps, filter.NumTaps);
-    return true;
+        return {};
+    return std::vector<double>(filter.Taps, filter.Taps + filter.NumTaps);
 }
 
 std::uint64_t TableChecksum(const double* values, std::int64_t count)

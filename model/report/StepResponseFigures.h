@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // The characteristic figures of one time-stamped step response, as the
 // report prints them and the tests check them. Reads the caller's arrays
@@ -28,9 +29,6 @@ struct StepResponseFigures {
     // Figures of entry `entry` (0 .. 15) of StepResponseTable, measured with
     // the window, steady limit and band of the characterisation figures.
     static StepResponseFigures OfEntry(int entry);
-    // The 47000 values and the 47000 time stamps of that entry.
-    static const double* EntryValues(int entry);
-    static const double* EntryStamps(int entry);
 
     // Rounds x to `digits` significant decimal digits (times and values are
     // compared with the characterisation figures this way).
@@ -62,6 +60,11 @@ struct TapFigures {
     // False if the filter refuses the entry.
     static bool OfEntry(int entry, double sampleRate, TapFigures& figures);
 };
+
+// The taps that a TimeResponseFIR builds from copies of entry `entry` of
+// StepResponseTable as a step response at `sampleRate` samples per second,
+// the way the model builds them; empty if the filter refuses the entry.
+std::vector<double> TapsOfEntry(int entry, double sampleRate);
 
 // FNV-1a over the little-endian bytes of each double's bit pattern, in
 // order: the same on every platform for the same values.

@@ -11,13 +11,14 @@
 #include <cstdio>
 
 namespace T = StepResponseTargets;
+namespace Layout = StepResponseLayout;
 
 namespace {
 
 constexpr double kNs = 1e9; // seconds to nanoseconds
 
-constexpr auto Values = &StepResponseFigures::EntryValues;
-constexpr auto Stamps = &StepResponseFigures::EntryStamps;
+constexpr auto Values = &StepResponseValues;
+constexpr auto Stamps = &StepResponseTimeStamps;
 constexpr auto Figures = &StepResponseFigures::OfEntry;
 
 void PrintSettings()
@@ -28,8 +29,8 @@ void PrintSettings()
     std::printf("de  entry  last value                 peak                 "
                 "time of peak     first t >= 0     settled\n");
     for (const T::Setting& s : T::Settings) {
-        const StepResponseFigures f = Figures(s.Entry);
-        std::printf("%2d  %5d  %.9f (%.9f)  ", s.De, s.Entry,
+        const StepResponseFigures f = Figures(T::EntryOf(s));
+        std::printf("%2d  %5d  %.9f (%.9f)  ", s.De, T::EntryOf(s),
                     StepResponseFigures::Round(f.LastValue, T::LastValueDigits), s.LastValue);
         if (s.Peak == 0.0)
             std::printf("%.6f (none)      %-15s  ", f.Peak, "-");
@@ -45,8 +46,8 @@ void PrintSettings()
 
 void PrintStamps()
 {
-    const TimeStampFigures shared = TimeStampFigures::Measure(Stamps(0), T::PointCount);
-    const TimeStampFigures own = TimeStampFigures::Measure(Stamps(T::StampEntryOwn), T::PointCount);
+    const TimeStampFigures shared = TimeStampFigures::Measure(Stamps(0), Layout::PointCount);
+    const TimeStampFigures own = TimeStampFigures::Measure(Stamps(T::StampEntryOwn), Layout::PointCount);
     std::printf("\nTime stamps (s)   shared by 15 entries     entry %d                 target "
                 "(shared, entry %d)\n", T::StampEntryOwn, T::StampEntryOwn);
     std::printf("second stamp      %-23.16g  %-23.16g  %.16g, %.16g\n", Stamps(0)[1],
@@ -93,7 +94,7 @@ bool PrintTaps()
     std::printf("\nTaps built as by the model at %.4g samples per second\n", T::TapSampleRate);
     std::printf("entry  count  largest   sum        target\n");
     bool ok = true;
-    for (int entry = 0; entry < T::EntryCount; ++entry) {
+    for (int entry = 0; entry < Layout::EntryCount; ++entry) {
         TapFigures f;
         if (!TapFigures::OfEntry(entry, T::TapSampleRate, f)) {
             std::printf("%2d     refused by the filter\n", entry);
@@ -123,6 +124,6 @@ int main()
     PrintIrregular();
     const bool ok = PrintTaps();
     std::printf("\nChecksum of the table's bytes (FNV-1a 64): %016" PRIx64 "\n",
-                TableChecksum(StepResponseTable, T::TableSize));
+                TableChecksum(StepResponseTable, Layout::TableSize));
     return ok ? 0 : 1;
 }

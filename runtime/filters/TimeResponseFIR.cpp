@@ -52,6 +52,8 @@ bool TimeResponseFIR::Setup()
         countOk = false;
     }
     if (!impulse && ResponseType != StepResponse) {
+        // "Inavlid" is misspelt on purpose: the line is the system's own, word
+        // for word, and users' logs and scripts may match it.
         ReportError("Inavlid ResponseType is specified, it can be either Impulse Response or "
                     "Step Response");
         return false;
@@ -59,6 +61,7 @@ bool TimeResponseFIR::Setup()
     if (!countOk)
         return false;
     if (NumResponseTimeStamps != NumResponse) {
+        // Worded as the system always has ("must be same as"), for the same reason.
         ReportError("Number of coefficients in response must be same as the number of values in "
                     "time stamps");
         return false;

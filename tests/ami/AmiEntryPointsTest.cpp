@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "model/report/StepResponseFigures.h"
 #include "tests/ami/ModelLibrary.h"
-#include "tests/model/TableTaps.h"
 
 namespace {
 
@@ -145,7 +145,7 @@ TEST_F(AmiEntryPoints, ClockTimesGetOnlyTheEndMarkAndOnlyForAWave)
 TEST_F(AmiEntryPoints, ImpulseYieldsTheSelectedTapsTimesTheInputGain)
 {
     for (int de : {0, 1, 8, 9, 15}) {
-        const std::vector<double> taps = TableTaps(EntryForSetting(de), DefaultRate);
+        const std::vector<double> taps = TapsOfEntry(Halvex_tx::FilterSelectedBy(de), DefaultRate);
         ASSERT_EQ(taps.size(), 2047u);
         ModelInstance model(Parameters(std::to_string(de)));
         std::vector<double> wave(taps.size() + 3, 0.0);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/model/TableTaps.h"
+#include "model/report/StepResponseFigures.h"
 
 using namespace TorvaneModelBuilder;
 
@@ -41,36 +41,22 @@ protected:
 
 } // namespace
 
-TEST(Halvex_tx, NewModelHasItsDefaultsAndDetachedPorts)
-{
-    Halvex_tx model;
-    EXPECT_EQ(model.BitTime, 7.8125e-11);
-    EXPECT_EQ(model.SamplesPerBit, 32.0);
-    EXPECT_EQ(model.de, 15.0);
-    for (const auto* port : {&model.InputPort, &model.OutputPort, &model.AuxOutputPort}) {
-        EXPECT_EQ(port->Size, 1u);
-        EXPECT_EQ(port->MaxSize, 1u);
-        EXPECT_EQ(port->Position, 0u);
-        EXPECT_EQ(port->Capacity, 0u);
-        EXPECT_EQ(port->Data, nullptr);
-    }
-    for (const TimeResponseFIR& filter : model.Filters) {
-        EXPECT_EQ(filter.Response, nullptr);
-        EXPECT_EQ(filter.ResponseTimeStamps, nullptr);
-    }
-    for (void* link : model.LinkArrays)
-        EXPECT_EQ(link, nullptr);
-}
-
 TEST_F(ModelFixture, EverySettingSelectsItsTableEntry)
 {
+    // The wiring's own examples: more de-emphasis for a larger setting.
+    EXPECT_EQ(Halvex_tx::FilterSelectedBy(0), 0);
+    EXPECT_EQ(Halvex_tx::FilterSelectedBy(1), 8);
+    EXPECT_EQ(Halvex_tx::FilterSelectedBy(8), 15);
+    EXPECT_EQ(Halvex_tx::FilterSelectedBy(9), 1);
+    EXPECT_EQ(Halvex_tx::FilterSelectedBy(15), 7);
+    EXPECT_EQ(Halvex_tx::FilterSelectedBy(16), -1);
     for (int k = 0; k <= 15; ++k) {
         ASSERT_TRUE(Start(k));
         // Mark every filter by its first tap, so one firing names the filter.
         for (int j = 0; j < Halvex_tx::NumFilters; ++j)
             model.Filters[j].Taps[0] = j + 1;
         ASSERT_TRUE(Fire(1.0));
-        EXPECT_EQ(ports[1], (EntryForSetting(k) + 1) * 1.1) << "de " << k;
+        EXPECT_EQ(ports[1], (Halvex_tx::FilterSelectedBy(k) + 1) * 1.1) << "de " << k;
     }
 }
 
@@ -80,8 +66,8 @@ TEST_F(ModelFixture, FiltersFeedTheSelectorInputsOfTheWiringTable)
     for (int j = 0; j < Halvex_tx::NumFilters; ++j) {
         const int input = Halvex_tx::SelectorInputOf[j];
         EXPECT_EQ(model.Filters[j].Output.Data, model.Selector.Inputs.At(input)->Data);
-        EXPECT_EQ(model.Filters[j].Output.Data, model.LinkArrays[3 + j]);
-        EXPECT_EQ(model.Filters[j].Input.Data, model.LinkArrays[22 + j]);
+        EXPECT_EQ(model.Filters[j].Output.Data, model.LinkArrays[Halvex_tx::FilterOutputLink(j)]);
+        EXPECT_EQ(model.Filters[j].Input.Data, model.LinkArrays[Halvex_tx::FilterInputLink(j)]);
     }
     EXPECT_EQ(model.Selector.Inputs.Count, 16u);
     EXPECT_EQ(model.Splitter.Outputs.Count, 17u);
@@ -93,7 +79,7 @@ TEST_F(ModelFixture, EveryFilterGetsItsTableEntryAtTheDefaultRate)
     for (int j = 0; j < Halvex_tx::NumFilters; ++j) {
         EXPECT_EQ(model.Filters[j].SampleRate, 4.096e11);
         ASSERT_EQ(model.Filters[j].NumTaps, 2047);
-        const std::vector<double> taps = TableTaps(j, 4.096e11);
+        const std::vector<double> taps = TapsOfEntry(j, 4.096e11);
         EXPECT_EQ(std::memcmp(model.Filters[j].Taps, taps.data(), taps.size() * sizeof(double)), 0)
             << "filter " << j;
     }
@@ -133,7 +119,7 @@ TEST_F(ModelFixture, RepeatedSetupAndInitializeHoldOneSetOfCopiesAndLinks)
     ASSERT_TRUE(model.Initialize());
     ASSERT_TRUE(model.Initialize());
     // A second Setup builds the same taps: the table was never written.
-    const std::vector<double> taps = TableTaps(11, 4.096e11);
+    const std::vector<double> taps = TapsOfEntry(11, 4.096e11);
     EXPECT_EQ(std::memcmp(model.Filters[11].Taps, taps.data(), taps.size() * sizeof(double)), 0);
     ASSERT_TRUE(Fire(1.0)); // LeakSanitizer reports any copy or link left behind
 }

@@ -10,11 +10,12 @@
 #include <cstring>
 
 namespace T = StepResponseTargets;
+namespace Layout = StepResponseLayout;
 
 namespace {
 
-constexpr auto Values = &StepResponseFigures::EntryValues;
-constexpr auto Stamps = &StepResponseFigures::EntryStamps;
+constexpr auto Values = &StepResponseValues;
+constexpr auto Stamps = &StepResponseTimeStamps;
 constexpr auto Figures = &StepResponseFigures::OfEntry;
 
 double Round(double x, int digits)
@@ -43,22 +44,22 @@ int PairCount(int entry)
 TEST(StepResponseTable, EveryEntryHoldsFiniteValuesThenStrictlyAscendingStampsFromZero)
 {
     static_assert(sizeof StepResponseTable == 1504000 * sizeof(double), "table size");
-    for (int entry = 0; entry < T::EntryCount; ++entry) {
+    for (int entry = 0; entry < Layout::EntryCount; ++entry) {
         SCOPED_TRACE(entry);
-        const TimeStampFigures stamps = TimeStampFigures::Measure(Stamps(entry), T::PointCount);
+        const TimeStampFigures stamps = TimeStampFigures::Measure(Stamps(entry), Layout::PointCount);
         EXPECT_EQ(stamps.First, 0.0);
         EXPECT_TRUE(stamps.Ascending);
         int finite = 0;
-        for (int i = 0; i < T::PointCount; ++i)
+        for (int i = 0; i < Layout::PointCount; ++i)
             finite += std::isfinite(Values(entry)[i]) ? 1 : 0;
-        EXPECT_EQ(finite, T::PointCount);
+        EXPECT_EQ(finite, Layout::PointCount);
     }
 }
 
 TEST(StepResponseTable, AllEntriesButOneShareTheirStampsAndTheGivenEnds)
 {
-    const std::size_t bytes = T::PointCount * sizeof(double);
-    for (int entry = 1; entry < T::EntryCount; ++entry) {
+    const std::size_t bytes = Layout::PointCount * sizeof(double);
+    for (int entry = 1; entry < Layout::EntryCount; ++entry) {
         SCOPED_TRACE(entry);
         const bool same = std::memcmp(Stamps(entry), Stamps(0), bytes) == 0;
         EXPECT_EQ(same, entry != T::StampEntryOwn);
@@ -66,13 +67,13 @@ TEST(StepResponseTable, AllEntriesButOneShareTheirStampsAndTheGivenEnds)
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(Stamps(0)[i], T::SharedStampsHead[i]) << i;
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(Stamps(0)[T::PointCount - 3 + i], T::SharedStampsTail[i]) << i;
+        EXPECT_EQ(Stamps(0)[Layout::PointCount - 3 + i], T::SharedStampsTail[i]) << i;
     const double* own = Stamps(T::StampEntryOwn);
     EXPECT_EQ(own[1], T::OwnSecondStamp);
-    EXPECT_EQ(own[T::PointCount - 1], T::OwnLastStamp);
+    EXPECT_EQ(own[Layout::PointCount - 1], T::OwnLastStamp);
     // "Close to the others": within a fraction of one step everywhere.
     double apart = 0.0;
-    for (int i = 0; i < T::PointCount; ++i)
+    for (int i = 0; i < Layout::PointCount; ++i)
         apart = std::fmax(apart, std::fabs(own[i] - Stamps(0)[i]));
     EXPECT_LT(apart, 0.2e-12);
 }
@@ -81,7 +82,7 @@ TEST(StepResponseTable, StampStepsMatchTheRecordingsStatistics)
 {
     for (int entry : {0, T::StampEntryOwn}) {
         SCOPED_TRACE(entry);
-        const TimeStampFigures f = TimeStampFigures::Measure(Stamps(entry), T::PointCount);
+        const TimeStampFigures f = TimeStampFigures::Measure(Stamps(entry), Layout::PointCount);
         EXPECT_EQ(Round(f.SmallestStep, 1), T::SmallestStep);
         EXPECT_EQ(Round(f.LargestStep, 3), T::LargestStep);
         EXPECT_EQ(Round(f.MeanStep, 3), T::MeanStep);
@@ -93,7 +94,7 @@ TEST(StepResponseTable, EntryZeroHoldsItsGivenFirstAndLastRows)
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(Values(0)[i], T::Entry0Head[i]) << i;
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(Values(0)[T::PointCount - 3 + i], T::Entry0Tail[i]) << i;
+        EXPECT_EQ(Values(0)[Layout::PointCount - 3 + i], T::Entry0Tail[i]) << i;
 }
 
 TEST(StepResponseTable, EverySettingMeetsItsCharacteristicFigures)
@@ -102,7 +103,7 @@ TEST(StepResponseTable, EverySettingMeetsItsCharacteristicFigures)
     double latestSettle = 0.0;
     for (const T::Setting& s : T::Settings) {
         SCOPED_TRACE(s.De);
-        const StepResponseFigures f = Figures(s.Entry);
+        const StepResponseFigures f = Figures(T::EntryOf(s));
         EXPECT_EQ(Round(f.LastValue, T::LastValueDigits), s.LastValue);
         if (s.Peak == 0.0) {
             EXPECT_LE(f.Peak, f.LastValue); // no overshoot
@@ -111,7 +112,7 @@ TEST(StepResponseTable, EverySettingMeetsItsCharacteristicFigures)
             EXPECT_EQ(Round(f.PeakTime, 4), s.PeakTime);
         }
         EXPECT_EQ(Round(f.ZeroTime, 4), s.ZeroTime);
-        EXPECT_LT(f.SteadyDrift, 1e-4 * std::fabs(Values(s.Entry)[0]));
+        EXPECT_LT(f.SteadyDrift, 1e-4 * std::fabs(Values(T::EntryOf(s))[0]));
         // From about SettleFrom (de 0) to about SettleTo (de 15), later for
         // larger settings; the two settings without overshoot settle alike.
         EXPECT_GE(f.SettleTime, T::SettleFrom - about);
@@ -119,14 +120,14 @@ TEST(StepResponseTable, EverySettingMeetsItsCharacteristicFigures)
         if (s.De == 0) {
             EXPECT_NEAR(f.SettleTime, T::SettleFrom, about);
         }
-        if (s.De == T::EntryCount - 1) {
+        if (s.De == Layout::EntryCount - 1) {
             EXPECT_NEAR(f.SettleTime, T::SettleTo, about);
         }
         if (s.De >= 2) {
             EXPECT_GT(f.SettleTime, latestSettle);
         }
         latestSettle = std::fmax(latestSettle, f.SettleTime);
-        EXPECT_EQ(f.Outliers, PairCount(s.Entry));
+        EXPECT_EQ(f.Outliers, PairCount(T::EntryOf(s)));
     }
 }
 
@@ -164,7 +165,7 @@ TEST(StepResponseTable, IrregularPairsSitBetweenSteadyNeighbours)
 
 TEST(StepResponseTable, TapsAtTheDefaultRateReflectTheIrregularEntries)
 {
-    for (int entry = 0; entry < T::EntryCount; ++entry) {
+    for (int entry = 0; entry < Layout::EntryCount; ++entry) {
         SCOPED_TRACE(entry);
         TapFigures f;
         ASSERT_TRUE(TapFigures::OfEntry(entry, T::TapSampleRate, f));
@@ -186,5 +187,5 @@ TEST(StepResponseTable, TapsAtTheDefaultRateReflectTheIrregularEntries)
 // the generator updates this value (make table-report prints it).
 TEST(StepResponseTable, BytesMatchThePinnedChecksum)
 {
-    EXPECT_EQ(TableChecksum(StepResponseTable, T::TableSize), 0x4871167ae22a230bULL);
+    EXPECT_EQ(TableChecksum(StepResponseTable, Layout::TableSize), 0x4871167ae22a230bULL);
 }

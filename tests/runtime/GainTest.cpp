@@ -8,18 +8,6 @@
 
 using namespace TorvaneModelBuilder;
 
-TEST(Gain, MultipliesByTheGainInDoublePrecision)
-{
-    Gain<double> gain;
-    gain.GainValue = 1.1;
-    PortStorage<double> cells;
-    cells.Connect(gain.Input, 2.0);
-    double& out = cells.Connect(gain.Output);
-    EXPECT_TRUE(gain.Run());
-    EXPECT_EQ(out, 2.0 * 1.1);
-    EXPECT_EQ(out, 2.2);
-}
-
 TEST(Gain, ComplexGainIsTheComplexProduct)
 {
     Gain<std::complex<double>> gain;
