@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "model/Halvex_tx.h"
-#include "model/Halvex_txBlockRunner.h"
+#include "runtime/filters/FirBlockKernel.h"
 
 // One model instance as handed to the simulator: the transmitter model plus
 // what the IBIS-AMI interface needs around it. Created by AMI_Init, destroyed
@@ -20,8 +20,11 @@ public:
     int32_t SamplesPerBit = 0;       // bit time / sample interval + 0.5, truncated
     double PortStorage[3] = {};      // storage of InputPort, OutputPort, AuxOutputPort
     bool Ready = false;              // Setup and Initialize both succeeded
-    Halvex_txBlockRunner BlockRunner; // whole-wave path, same bits as firing Model per sample
-    bool UseBlockPath = true;        // false forces the per-sample path (tests, benchmarks)
+    // Instruction set of the whole-wave path (same bits as firing the model
+    // per sample); Init picks the strongest this processor runs. Null forces
+    // the per-sample path (tests, benchmarks).
+    const TorvaneModelBuilder::FirBlockKernels* BlockKernels = nullptr;
+    std::vector<double> BlockScratch; // working memory lent to Model.RunBlock, sized by Init
 
     // Largest tap count per filter that AMI_Init accepts: 16 filters of
     // 262144 taps and their delay lines already take about 67 MB.
@@ -33,10 +36,9 @@ public:
 
     // AMI_GetWave on a ready instance: filters wave[0 .. n-1] in place (in one
     // block when the model is in its normal state, else firing the model once
-    // per sample; the results are the same bits) and
-    // writes the end mark -1.0 to clockTimes[0] (when n > 0 and clockTimes is
-    // not null). Returns false when a Run fails; the rest of the wave is then
-    // left as it came.
+    // per sample; the results are the same bits) and writes the end mark -1.0
+    // to clockTimes[0] (when n > 0 and clockTimes is not null). Returns false
+    // when a Run fails; the rest of the wave is then left as it came.
     bool GetWave(double* wave, std::size_t n, double* clockTimes);
 
     // Appends one piece; every piece ends with one blank and has no line break.

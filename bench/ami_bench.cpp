@@ -37,8 +37,9 @@ void GetWave(benchmark::State& state)
 {
     void* handle = Open();
     AmiInstance& instance = *static_cast<AmiInstance*>(handle);
-    instance.UseBlockPath = state.range(1) != 0;
-    state.SetLabel(instance.UseBlockPath ? instance.BlockRunner.Kernels()->Name : "per sample");
+    if (state.range(1) == 0)
+        instance.BlockKernels = nullptr;
+    state.SetLabel(instance.BlockKernels != nullptr ? instance.BlockKernels->Name : "per sample");
     const std::size_t block = static_cast<std::size_t>(state.range(0));
     std::vector<double> wave = Prbs(block);
     std::vector<double> clock(block + 1);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 
 #include "model/StepResponseTable.h"
@@ -102,12 +103,22 @@ bool Halvex_tx::Initialize()
 
 bool Halvex_tx::Run()
 {
-    InputPort.CopyTo(0, InputBridge, 0, 1);
-    bool ok = InputGain.Run();
-    ok = Splitter.Run() && ok;
+    bool ok = FireInput();
     for (int j = NumFilters - 1; j >= 0; --j)
         ok = Filters[j].Run() && ok;
-    ok = DeSource.Run() && ok;
+    return FireSelection() && ok;
+}
+
+bool Halvex_tx::FireInput()
+{
+    InputPort.CopyTo(0, InputBridge, 0, 1);
+    const bool ok = InputGain.Run();
+    return Splitter.Run() && ok;
+}
+
+bool Halvex_tx::FireSelection()
+{
+    bool ok = DeSource.Run();
     ok = DeRound.Run() && ok;
     Selector.Control = SelectorControl.ElementAt(0);
     ok = Selector.Run() && ok;
@@ -115,6 +126,67 @@ bool Halvex_tx::Run()
     OutputBridge.CopyTo(0, OutputPort, 0, 1);
     AuxOutputBridge.CopyTo(0, AuxOutputPort, 0, 1);
     return ok;
+}
+
+bool Halvex_tx::BlockPathApplies(std::size_t scratchSize) const
+{
+    for (const TimeResponseFIR& filter : Filters)
+        if (!filter.IsPlainConvolution())
+            return false;
+    for (void* link : LinkArrays)
+        if (link == nullptr)
+            return false;
+    for (const DoubleBuffer* port : {&InputPort, &OutputPort, &AuxOutputPort})
+        if (port->Data == nullptr || port->Capacity == 0)
+            return false;
+    if (Selector.BlockSize != 1 || Selector.Inputs.Count != NumFilters ||
+        Splitter.Outputs.Count != NumFilters + 1)
+        return false;
+    // Past its delay the constant source emits Value at every firing.
+    if (DeSource.InitialDelay < 0 ||
+        DeSource.FiringCount < static_cast<std::uint64_t>(DeSource.InitialDelay))
+        return false;
+    return FilterSelectedBy(TypeConverterRound::Convert(DeSource.Value)) >= 0 &&
+           scratchSize >= BlockScratchSize();
+}
+
+std::size_t Halvex_tx::BlockScratchSize() const
+{
+    std::size_t filterScratch = 0;
+    for (const TimeResponseFIR& filter : Filters)
+        filterScratch = std::max(filterScratch, filter.BlockScratchSize(BlockChunk));
+    return BlockChunk + filterScratch;
+}
+
+void Halvex_tx::RunBlock(double* wave, std::size_t n, FirBlockConvolveFn convolve,
+                         double* scratch)
+{
+    if (n == 0)
+        return;
+    const int selected = FilterSelectedBy(TypeConverterRound::Convert(DeSource.Value));
+    const double lastInput = wave[n - 1];
+    double* scaled = scratch;                   // the chunk times the gain
+    double* filterScratch = scratch + BlockChunk;
+    for (std::size_t start = 0; start < n; start += BlockChunk) {
+        const std::size_t m = std::min(BlockChunk, n - start);
+        InputGain.ScaleBlock(wave + start, scaled, m);
+        Filters[selected].FilterBlock(scaled, wave + start, m, convolve, filterScratch);
+        for (int j = 0; j < NumFilters; ++j)
+            if (j != selected)
+                Filters[j].PushBlock(scaled, m);
+    }
+    for (int j = 0; j < NumFilters; ++j)
+        if (j != selected)
+            Filters[j].Output.ElementAt(0) = Filters[j].NewestOutput();
+    Filters[selected].Output.ElementAt(0) = wave[n - 1];
+
+    // The last of the n firings through the blocks themselves, so that every
+    // link, port and count holds what Run leaves; the n - 1 firings before it
+    // only counted in the constant source.
+    DeSource.FiringCount += n - 1;
+    InputPort.ElementAt(0) = lastInput;
+    FireInput();
+    FireSelection();
 }
 
 bool Halvex_tx::Finalize()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "runtime/CircularBuffer.h"
@@ -9,6 +10,7 @@
 #include "runtime/Gain.h"
 #include "runtime/Mux.h"
 #include "runtime/TypeConverter.h"
+#include "runtime/filters/FirBlockKernel.h"
 #include "runtime/filters/TimeResponseFIR.h"
 
 // The transmitter's equalisation as a fixed dataflow graph. Per firing:
@@ -22,6 +24,13 @@
 // Initialize only after a successful Setup; Finalize once at the end. The
 // model never owns its ports' storage. It owns the 32 response copies handed
 // to its filters and the 38 one-element link arrays.
+//
+// Whole waves: RunBlock filters n samples at once with the outputs that n
+// Runs would give, bit for bit, whenever BlockPathApplies. It leaves every
+// member as the n Runs would: the 16 delay lines, every link, the three
+// ports, the selector's control and the constant source's count. The caller
+// chooses the instruction set (the kernel) and lends the scratch memory;
+// the per-sample Run stays the reference.
 class Halvex_tx : public TorvaneModelBuilder::DFModel {
 public:
     using DoubleBuffer = TorvaneModelBuilder::CircularBuffer<double>;
@@ -78,6 +87,9 @@ public:
         return -1;
     }
 
+    // Samples per RunBlock chunk: the kernel's block, sized for the scratch.
+    static constexpr std::size_t BlockChunk = 4096;
+
     Halvex_tx();
     ~Halvex_tx() override;
     Halvex_tx(const Halvex_tx&) = delete;
@@ -88,11 +100,32 @@ public:
     bool Run() override;
     bool Finalize() override;
 
+    // True when RunBlock equals Run once per sample: every filter a plain
+    // convolution with its delay line in place (so all 16 hold one common
+    // history, fired together since Initialize), the links and ports
+    // attached, the constant source past its delay, the rounded de a valid
+    // selector input, and `scratchSize` at least BlockScratchSize(). Otherwise
+    // (an out-of-range de above all) the caller fires Run per sample.
+    bool BlockPathApplies(std::size_t scratchSize) const;
+    // Doubles of scratch that RunBlock needs, at the taps of the last Setup.
+    std::size_t BlockScratchSize() const;
+    // Filters wave[0 .. n-1] in place as n Runs would, with `convolve` (the
+    // caller's choice of instruction set) and `scratch` (BlockScratchSize()
+    // doubles, lent for the call; it must not overlap the wave). Call only
+    // when BlockPathApplies.
+    void RunBlock(double* wave, std::size_t n, TorvaneModelBuilder::FirBlockConvolveFn convolve,
+                  double* scratch);
+
 private:
     // Runs `operation` on Filters[0..15], DeRound, Selector, DeSource,
     // InputGain and Splitter in this order, every one even after a failure,
     // and returns the AND of the results.
     bool EverySubBlock(bool (DFModel::*operation)());
+    // A firing before the filters: the input inward, scaled, forked.
+    bool FireInput();
+    // A firing after the filters: de emitted and rounded, the selected
+    // filter's output passed on, both outputs copied outward.
+    bool FireSelection();
     void ReleaseLinks();
     void ReleaseResponses();
 };

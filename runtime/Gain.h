@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "runtime/CircularBuffer.h"
 #include "runtime/DFModel.h"
 
@@ -17,6 +19,14 @@ public:
     {
         Output.ElementAt(0) = Input.ElementAt(0) * GainValue;
         return true;
+    }
+
+    // What n firings fed in[0 .. n-1] write: out[i] = in[i] * GainValue (out
+    // may be in). The ports are left to the owner.
+    void ScaleBlock(const T* in, T* out, std::size_t n) const
+    {
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = in[i] * GainValue;
     }
 };
 

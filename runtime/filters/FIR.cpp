@@ -1,5 +1,6 @@
 #include "runtime/filters/FIR.h"
 
+#include <algorithm>
 #include <complex>
 #include <cstddef>
 
@@ -100,6 +101,60 @@ template <typename T, int mode>
 FIR<T, mode>::~FIR()
 {
     delete[] DelayStorage;
+}
+
+template <typename T, int mode>
+bool FIR<T, mode>::IsPlainConvolution() const
+{
+    // L = NumTaps / I + D + 1 = NumTaps + 2 for a plain convolution.
+    return Decimation == 1 && Interpolation == 1 && DecimationPhase == 0 && NumTaps >= 1 &&
+           TapsPerPhase == NumTaps && Taps != nullptr && DelayStorage != nullptr &&
+           DelayLine.Data == DelayStorage &&
+           DelayLine.Capacity == static_cast<std::size_t>(NumTaps) + 2 && DelayLine.Size == 1 &&
+           DelayLine.Position < DelayLine.Capacity;
+}
+
+template <typename T, int mode>
+std::size_t FIR<T, mode>::BlockScratchSize(std::size_t count) const
+{
+    return static_cast<std::size_t>(NumTaps > 0 ? NumTaps - 1 : 0) + count;
+}
+
+template <typename T, int mode>
+void FIR<T, mode>::FilterBlock(const T* in, T* out, std::size_t n, BlockConvolveFn convolve,
+                               T* scratch)
+{
+    if (n == 0)
+        return;
+    // The newest NumTaps - 1 samples, oldest first (logical offsets
+    // L - NumTaps .. L - 2 after a firing), then the block: one contiguous
+    // signal whose every window the kernel sums like a firing.
+    const std::size_t history = static_cast<std::size_t>(NumTaps) - 1;
+    DelayLine.ReadBlock(DelayLine.Capacity - history - 1, scratch, history);
+    T* block = scratch + history;
+    std::copy(in, in + n, block);
+    convolve(Taps, static_cast<std::size_t>(NumTaps), block, out, n);
+    PushBlock(block, n);
+}
+
+template <typename T, int mode>
+void FIR<T, mode>::PushBlock(const T* in, std::size_t n)
+{
+    // Firing i stores its sample at logical offset L-1 from the position it
+    // starts with, then advances by one: in[i] lands at offset L-1+i from
+    // today's position. Only the last L samples stay.
+    const std::size_t length = DelayLine.Capacity;
+    const std::size_t first = n > length ? n - length : 0;
+    DelayLine.WriteBlock((first + length - 1) % length, in + first, n - first);
+    DelayLine.Position = (DelayLine.Position + n) % length;
+}
+
+template <typename T, int mode>
+T FIR<T, mode>::NewestOutput() const
+{
+    // The newest sample sits at logical offset L-2 after a firing.
+    return FirDotRing(Taps, 1, static_cast<std::size_t>(NumTaps), DelayLine.Elements(),
+                      DelayLine.Capacity, DelayLine.IndexAt(DelayLine.Capacity - 2));
 }
 
 template class FIR<double, 0>;

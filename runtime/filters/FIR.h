@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "runtime/CircularBuffer.h"
@@ -45,6 +46,15 @@ namespace TorvaneModelBuilder {
 // Setup that changed the sizes without a new Initialize is the caller's
 // fault and is not detected.
 //
+// Whole blocks: a plain convolution (D = I = 1, phase 0; IsPlainConvolution)
+// can also take n samples at once. FilterBlock gives the n outputs that n
+// firings would write and PushBlock only their history; either leaves the
+// delay line exactly as the n firings would. The outputs are the same sums
+// in the same order, so the same bits, whichever kernel computes them
+// (FirBlockKernel.h). Neither touches Input or Output: the owner decides
+// what the ports hold. NewestOutput is what the last firing wrote, or would
+// have written, to Output[0].
+//
 // `mode` selects nothing; the three instantiations FIR<double,0>,
 // FIR<double,1> and FIR<std::complex<double>,0> are compiled in FIR.cpp.
 template <typename T, int mode>
@@ -77,6 +87,28 @@ public:
     // Frees DelayStorage and detaches the delay line.
     bool Finalize() override;
     ~FIR() override;
+
+    // The block convolution a caller chooses for FilterBlock: y[i] for
+    // i = 0 .. count-1 from x[i], x[i-1], ... (FirBlockConvolveFn for double).
+    using BlockConvolveFn = void (*)(const T* taps, std::size_t numTaps, const T* x, T* y,
+                                     std::size_t count);
+
+    // True when the block operations equal firings: D = I = 1, phase 0, taps
+    // set, and the delay line that Initialize made still in place.
+    bool IsPlainConvolution() const;
+    // Elements of scratch that FilterBlock needs for blocks of up to `count`
+    // samples: the history, the block and what a kernel may read past it.
+    std::size_t BlockScratchSize(std::size_t count) const;
+    // n firings fed in[0 .. n-1]: out[i] is what firing i writes to Output[0].
+    // `scratch` holds BlockScratchSize(n) elements and overlaps neither in
+    // nor out; out may be in. Needs IsPlainConvolution().
+    void FilterBlock(const T* in, T* out, std::size_t n, BlockConvolveFn convolve, T* scratch);
+    // The delay line as n firings fed in[0 .. n-1] leave it, without their
+    // outputs. Needs IsPlainConvolution().
+    void PushBlock(const T* in, std::size_t n);
+    // The sum a firing writes to Output[0], over the newest NumTaps samples of
+    // the delay line. Needs IsPlainConvolution().
+    T NewestOutput() const;
 };
 
 } // namespace TorvaneModelBuilder

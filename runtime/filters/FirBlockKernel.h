@@ -21,16 +21,6 @@ namespace TorvaneModelBuilder {
 using FirBlockConvolveFn = void (*)(const double* taps, std::size_t numTaps, const double* x,
                                     double* y, std::size_t count);
 
-// The newest output of a bank of `filters` FIRs fed with the same input, one
-// lane per filter:
-//
-//   acc[f] = sum over k = 0 .. numTaps-1 of taps[k * filters + f] * newest[-k]
-//
-// in increasing k from +0.0, with the taps interleaved tap-major. `filters`
-// is a multiple of 8 and at most 16; newest[-k] must be readable for every k.
-using FirBankNewestFn = void (*)(const double* interleavedTaps, std::size_t filters,
-                                 std::size_t numTaps, const double* newest, double* acc);
-
 // Instruction sets the kernels are built for, weakest first.
 enum class SimdLevel { Portable, Sse2, Avx2, Avx512 };
 
@@ -38,7 +28,6 @@ struct FirBlockKernels {
     SimdLevel Level;
     const char* Name;            // "portable", "SSE2", "AVX2", "AVX-512"
     FirBlockConvolveFn Convolve; // block convolution
-    FirBankNewestFn BankNewest;  // newest output of a filter bank
 };
 
 // The strongest level that this processor (and its operating system) runs.

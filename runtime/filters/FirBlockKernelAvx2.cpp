@@ -8,8 +8,7 @@
 namespace TorvaneModelBuilder {
 
 const FirBlockKernels Avx2Kernels = {SimdLevel::Avx2, "AVX2",
-                                     FirBlockBody::Convolve<Avx2Ops, 8>,
-                                     FirBlockBody::BankNewest<Avx2Ops>};
+                                     FirBlockBody::Convolve<Avx2Ops, 8>};
 
 } // namespace TorvaneModelBuilder
 #endif

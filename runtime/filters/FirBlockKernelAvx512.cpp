@@ -8,8 +8,7 @@
 namespace TorvaneModelBuilder {
 
 const FirBlockKernels Avx512Kernels = {SimdLevel::Avx512, "AVX-512",
-                                     FirBlockBody::Convolve<Avx512Ops, 8>,
-                                     FirBlockBody::BankNewest<Avx512Ops>};
+                                     FirBlockBody::Convolve<Avx512Ops, 8>};
 
 } // namespace TorvaneModelBuilder
 #endif

@@ -11,6 +11,8 @@
 
 #include <cstddef>
 
+#include "runtime/filters/FirKernel.h"
+
 namespace TorvaneModelBuilder {
 namespace FirBlockBody {
 
@@ -45,34 +47,8 @@ void Convolve(const double* taps, std::size_t numTaps, const double* x, double* 
         ConvolveRows<Ops, Rows>(taps, numTaps, x + i, y + i);
     for (; i + Ops::Width <= count; i += Ops::Width)
         ConvolveRows<Ops, 1>(taps, numTaps, x + i, y + i);
-    for (; i < count; ++i) {
-        const double* xi = x + i;
-        double acc = 0.0;
-        for (std::size_t k = 0; k < numTaps; ++k)
-            acc = taps[k] * *(xi - k) + acc;
-        y[i] = acc;
-    }
-}
-
-// Newest output of up to 16 filters side by side, one lane per filter.
-template <typename Ops>
-void BankNewest(const double* interleavedTaps, std::size_t filters, std::size_t numTaps,
-                const double* newest, double* out)
-{
-    using V = typename Ops::V;
-    constexpr std::size_t MaxVectors = 16 / Ops::Width;
-    const std::size_t vectors = filters / Ops::Width;
-    V acc[MaxVectors];
-    for (std::size_t v = 0; v < vectors; ++v)
-        acc[v] = Ops::Zero();
-    for (std::size_t k = 0; k < numTaps; ++k) {
-        const V sample = Ops::Broadcast(newest[-static_cast<std::ptrdiff_t>(k)]);
-        const double* row = interleavedTaps + k * filters;
-        for (std::size_t v = 0; v < vectors; ++v)
-            acc[v] = Ops::Add(Ops::Mul(Ops::Load(row + v * Ops::Width), sample), acc[v]);
-    }
-    for (std::size_t v = 0; v < vectors; ++v)
-        Ops::Store(out + v * Ops::Width, acc[v]);
+    for (; i < count; ++i)
+        y[i] = FirAccumulateRun(0.0, taps, 1, x + i, numTaps);
 }
 
 } // namespace FirBlockBody

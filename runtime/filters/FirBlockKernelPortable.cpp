@@ -20,7 +20,6 @@ struct ScalarOps {
 } // namespace
 
 const FirBlockKernels PortableKernels = {
-    SimdLevel::Portable, "portable", FirBlockBody::Convolve<ScalarOps, 4>,
-    FirBlockBody::BankNewest<ScalarOps>};
+    SimdLevel::Portable, "portable", FirBlockBody::Convolve<ScalarOps, 4>};
 
 } // namespace TorvaneModelBuilder

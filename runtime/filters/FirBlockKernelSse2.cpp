@@ -8,8 +8,7 @@
 namespace TorvaneModelBuilder {
 
 const FirBlockKernels Sse2Kernels = {SimdLevel::Sse2, "SSE2",
-                                     FirBlockBody::Convolve<Sse2Ops, 8>,
-                                     FirBlockBody::BankNewest<Sse2Ops>};
+                                     FirBlockBody::Convolve<Sse2Ops, 8>};
 
 } // namespace TorvaneModelBuilder
 #endif

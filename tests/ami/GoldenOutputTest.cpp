@@ -49,7 +49,8 @@ std::uint64_t OutputChecksum(int de, bool blockPath)
     AmiInstance instance;
     const std::string parameters = "(Halvex_tx (de " + std::to_string(de) + "))";
     EXPECT_TRUE(instance.Init(7.8125e-11 / 32, 7.8125e-11, parameters.c_str()));
-    instance.UseBlockPath = blockPath;
+    if (!blockPath)
+        instance.BlockKernels = nullptr;
     std::vector<double> wave = FixedInput();
     EXPECT_TRUE(instance.GetWave(wave.data(), wave.size(), nullptr));
     instance.Model.Finalize();

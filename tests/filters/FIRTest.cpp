@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "runtime/filters/FirBlockKernel.h"
+#include "runtime/filters/FirKernel.h"
+
 using TorvaneModelBuilder::FIR;
 
 namespace {
@@ -83,6 +86,50 @@ void ExpectSweepMatchesReference(Draw draw)
                             << "taps " << numTaps << " D " << d << " phase " << phase << " I "
                             << i << " firings " << firings;
                     }
+}
+
+// A block convolution for any T, written plainly: what the SIMD kernels
+// must equal, and the only one there is for complex samples.
+template <typename T>
+void SerialConvolve(const T* taps, std::size_t numTaps, const T* x, T* y, std::size_t count)
+{
+    for (std::size_t i = 0; i < count; ++i)
+        y[i] = TorvaneModelBuilder::FirAccumulateRun(T(), taps, 1, x + i, numTaps);
+}
+
+// Feeds `x` to a fired twin and, in blocks of the given sizes (cycled), to a
+// block twin through FilterBlock, or through PushBlock for every other
+// block; outputs, NewestOutput and the delay line must match after each.
+template <typename T>
+void ExpectBlocksMatchFirings(const std::vector<T>& h, const std::vector<T>& x,
+                              const std::vector<std::size_t>& sizes,
+                              typename FIR<T, 0>::BlockConvolveFn convolve, const char* name)
+{
+    Harness<T> fired(h, 1, 0, 1), block(h, 1, 0, 1);
+    ASSERT_TRUE(block.Filter.IsPlainConvolution());
+    std::vector<T> scratch;
+    std::size_t at = 0;
+    for (std::size_t call = 0; at < x.size(); ++call) {
+        const std::size_t n = std::min(sizes[call % sizes.size()], x.size() - at);
+        const std::vector<T> in(x.begin() + at, x.begin() + at + n);
+        const std::vector<T> expected = fired.Feed(in);
+        std::vector<T> out(n, T(-7.0));
+        if (call % 2 == 0) {
+            scratch.assign(block.Filter.BlockScratchSize(n), T(-7.0));
+            block.Filter.FilterBlock(in.data(), out.data(), n, convolve, scratch.data());
+            ASSERT_EQ(out, expected) << name << " taps " << h.size() << " at " << at;
+        } else {
+            block.Filter.PushBlock(in.data(), n);
+        }
+        at += n;
+        if (at > 0) {
+            ASSERT_EQ(block.Filter.NewestOutput(), fired.Out[0]) << name << " at " << at;
+        }
+        const std::size_t length = fired.Filter.DelayLine.Capacity;
+        for (std::size_t offset = 0; offset < length; ++offset)
+            ASSERT_EQ(block.Filter.DelayLine.ElementAt(offset), fired.Filter.DelayLine.ElementAt(offset))
+                << name << " taps " << h.size() << " at " << at << " offset " << offset;
+    }
 }
 
 std::string SetupMessages(FIR<double, 0>& filter, bool& result)
@@ -202,4 +249,44 @@ TEST(Fir, SetupWritesEveryFailedCheckInOrderAndChangesNothing)
     filter.Interpolation = 1;
     EXPECT_EQ(SetupMessages(filter, ok), "");
     EXPECT_TRUE(ok);
+}
+
+TEST(Fir, BlockOperationsEqualFiringsForEveryLengthAndSplit)
+{
+    using namespace TorvaneModelBuilder;
+    std::mt19937 gen(13);
+    std::uniform_real_distribution<double> value(-1.0, 1.0);
+    const std::vector<std::size_t> splits[] = {{1}, {0, 2, 1, 5}, {3, 70, 1, 9}, {150}};
+    for (int numTaps : {1, 2, 3, 7, 64}) {
+        std::vector<double> h(numTaps), x(300);
+        for (double& v : h)
+            v = value(gen);
+        for (double& v : x)
+            v = value(gen);
+        for (const std::vector<std::size_t>& sizes : splits) {
+            ExpectBlocksMatchFirings<double>(h, x, sizes, SerialConvolve<double>, "serial");
+            for (SimdLevel level : {SimdLevel::Portable, SimdLevel::Sse2, SimdLevel::Avx2,
+                                    SimdLevel::Avx512})
+                if (const FirBlockKernels* kernels = FirBlockKernelsFor(level))
+                    ExpectBlocksMatchFirings<double>(h, x, sizes, kernels->Convolve, kernels->Name);
+        }
+        std::vector<Complex> hc(h.size()), xc(x.size());
+        for (std::size_t k = 0; k < h.size(); ++k)
+            hc[k] = Complex(h[k], value(gen));
+        for (std::size_t k = 0; k < x.size(); ++k)
+            xc[k] = Complex(x[k], value(gen));
+        ExpectBlocksMatchFirings<Complex>(hc, xc, {4, 1, 33}, SerialConvolve<Complex>, "complex");
+    }
+}
+
+TEST(Fir, BlockOperationsApplyOnlyToAnInitialisedPlainConvolution)
+{
+    Harness<double> multirate({1, 2, 3}, 2, 0, 1);
+    EXPECT_FALSE(multirate.Filter.IsPlainConvolution());
+    Harness<double> plain({1, 2, 3}, 1, 0, 1);
+    EXPECT_TRUE(plain.Filter.IsPlainConvolution());
+    plain.Filter.Finalize();
+    EXPECT_FALSE(plain.Filter.IsPlainConvolution());
+    FIR<double, 0> fresh;
+    EXPECT_FALSE(fresh.IsPlainConvolution());
 }

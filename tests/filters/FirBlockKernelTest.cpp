@@ -104,28 +104,3 @@ TEST(FirBlockKernel, EveryCountUpToSeventyIsComplete)
         }
     }
 }
-
-TEST(FirBlockKernel, BankNewestMatchesEachFiltersSerialSum)
-{
-    std::mt19937 random(9);
-    for (const FirBlockKernels* kernels : AvailableLevels()) {
-        for (std::size_t filters : {8u, 16u}) {
-            for (std::size_t numTaps : {0u, 1u, 9u, 2047u}) {
-                std::vector<std::vector<double>> taps;
-                std::vector<double> interleaved(numTaps * filters);
-                for (std::size_t f = 0; f < filters; ++f) {
-                    taps.push_back(Signal(numTaps, random, true));
-                    for (std::size_t k = 0; k < numTaps; ++k)
-                        interleaved[k * filters + f] = taps[f][k];
-                }
-                const std::vector<double> x = Signal(numTaps + 1, random, true);
-                std::vector<double> out(filters, -7.0);
-                kernels->BankNewest(interleaved.data(), filters, numTaps, x.data() + numTaps,
-                                    out.data());
-                for (std::size_t f = 0; f < filters; ++f)
-                    ASSERT_TRUE(Same(out[f], NaiveOutput(taps[f], x.data() + numTaps)))
-                        << kernels->Name << " filter " << f << " taps " << numTaps;
-            }
-        }
-    }
-}

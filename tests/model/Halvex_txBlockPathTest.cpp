@@ -1,4 +1,4 @@
-#include "model/Halvex_txBlockRunner.h"
+#include "model/Halvex_tx.h"
 
 #include <gtest/gtest.h>
 
@@ -44,9 +44,20 @@ struct PortedModel {
         }
     }
 
+    // RunBlock with the kernels of `kernels` and scratch of this fixture's own.
+    bool RunBlock(std::vector<double>& wave, const FirBlockKernels& kernels)
+    {
+        scratch.assign(model.BlockScratchSize(), 0.0);
+        if (!model.BlockPathApplies(scratch.size()))
+            return false;
+        model.RunBlock(wave.data(), wave.size(), kernels.Convolve, scratch.data());
+        return true;
+    }
+
     Halvex_tx model;
     double ports[3] = {};
     bool ready = false;
+    std::vector<double> scratch;
 };
 
 // Everything a firing leaves behind, compared between the two paths.
@@ -101,16 +112,15 @@ void DriveTwins(double de, SimdLevel level, const std::vector<std::size_t>& size
     PortedModel block(de);
     PortedModel reference(de);
     ASSERT_TRUE(block.ready && reference.ready);
-    Halvex_txBlockRunner runner;
-    ASSERT_TRUE(runner.Prepare(block.model, level));
+    const FirBlockKernels* kernels = FirBlockKernelsFor(level);
+    ASSERT_NE(kernels, nullptr);
     std::mt19937 random(seed);
     for (std::size_t call = 0; call < sizes.size(); ++call) {
         std::vector<double> a = Wave(sizes[call], random);
         std::vector<double> b = a;
-        ASSERT_TRUE(runner.Applies(block.model));
-        runner.Process(block.model, a.data(), a.size());
+        ASSERT_TRUE(block.RunBlock(a, *kernels));
         reference.FirePerSample(b);
-        const std::string where = std::string(runner.Kernels()->Name) + " de " +
+        const std::string where = std::string(kernels->Name) + " de " +
                                   std::to_string(de) + " call " + std::to_string(call);
         for (std::size_t i = 0; i < a.size(); ++i)
             ASSERT_TRUE(Same(a[i], b[i])) << where << " sample " << i;
@@ -134,20 +144,20 @@ std::vector<std::size_t> RandomSizes(std::size_t total, std::size_t largest, uns
 
 } // namespace
 
-TEST(Halvex_txBlockRunner, AgreesWithPerSampleFiringForEverySetting)
+TEST(Halvex_txBlockPath, AgreesWithPerSampleFiringForEverySetting)
 {
     for (int de = 0; de <= 15; ++de)
         DriveTwins(de, BestSimdLevel(), RandomSizes(2600, 700, de), 100 + de);
 }
 
-TEST(Halvex_txBlockRunner, AgreesOnCallsLongerThanItsChunks)
+TEST(Halvex_txBlockPath, AgreesOnCallsLongerThanItsChunks)
 {
     // 70,000 samples cross many chunks; the 1-sample calls around them test
     // the state hand-over at both ends.
     DriveTwins(12.4, BestSimdLevel(), {1, 70000, 1, 4097, 3}, 7);
 }
 
-TEST(Halvex_txBlockRunner, EveryInstructionSetOfThisProcessorAgrees)
+TEST(Halvex_txBlockPath, EveryInstructionSetOfThisProcessorAgrees)
 {
     for (SimdLevel level : {SimdLevel::Portable, SimdLevel::Sse2, SimdLevel::Avx2, SimdLevel::Avx512}) {
         if (FirBlockKernelsFor(level) == nullptr)
@@ -157,31 +167,30 @@ TEST(Halvex_txBlockRunner, EveryInstructionSetOfThisProcessorAgrees)
     }
 }
 
-TEST(Halvex_txBlockRunner, StepsAsideOutsideTheNormalState)
+TEST(Halvex_txBlockPath, StepsAsideOutsideTheNormalState)
 {
     PortedModel model(3);
     ASSERT_TRUE(model.ready);
-    Halvex_txBlockRunner runner;
-    EXPECT_FALSE(runner.Applies(model.model)); // not prepared
-    ASSERT_TRUE(runner.Prepare(model.model, SimdLevel::Portable));
-    EXPECT_TRUE(runner.Applies(model.model));
+    Halvex_tx& m = model.model;
+    const std::size_t scratch = m.BlockScratchSize();
+    EXPECT_TRUE(m.BlockPathApplies(scratch));
+    EXPECT_FALSE(m.BlockPathApplies(scratch - 1));
 
-    model.model.DeSource.Value = 15.5; // rounds to 16: the selector would fail
-    EXPECT_FALSE(runner.Applies(model.model));
-    model.model.DeSource.Value = -0.4; // rounds to 0
-    EXPECT_TRUE(runner.Applies(model.model));
+    m.DeSource.Value = 15.5; // rounds to 16: the selector would fail
+    EXPECT_FALSE(m.BlockPathApplies(scratch));
+    m.DeSource.Value = -0.4; // rounds to 0
+    EXPECT_TRUE(m.BlockPathApplies(scratch));
 
-    model.model.Filters[4].Decimation = 2;
-    EXPECT_FALSE(runner.Applies(model.model));
-    model.model.Filters[4].Decimation = 1;
+    m.Filters[4].Decimation = 2;
+    EXPECT_FALSE(m.BlockPathApplies(scratch));
+    m.Filters[4].Decimation = 1;
 
-    model.model.SamplesPerBit = 33.0; // new taps: the runner must be prepared again
-    ASSERT_TRUE(model.model.Setup());
-    ASSERT_TRUE(model.model.Initialize());
-    EXPECT_FALSE(runner.Applies(model.model));
-    ASSERT_TRUE(runner.Prepare(model.model, SimdLevel::Portable));
-    EXPECT_TRUE(runner.Applies(model.model));
+    m.SamplesPerBit = 33.0; // more taps: more scratch
+    ASSERT_TRUE(m.Setup());
+    ASSERT_TRUE(m.Initialize());
+    EXPECT_FALSE(m.BlockPathApplies(scratch));
+    EXPECT_TRUE(m.BlockPathApplies(m.BlockScratchSize()));
 
-    model.model.Finalize(); // no links, no delay lines
-    EXPECT_FALSE(runner.Applies(model.model));
+    m.Finalize(); // no links, no delay lines
+    EXPECT_FALSE(m.BlockPathApplies(m.BlockScratchSize()));
 }
