@@ -175,9 +175,8 @@ void Halvex_tx::RunBlock(double* wave, std::size_t n, FirBlockConvolveFn convolv
             if (j != selected)
                 Filters[j].PushBlock(scaled, m);
     }
-    for (int j = 0; j < NumFilters; ++j)
-        if (j != selected)
-            Filters[j].Output.ElementAt(0) = Filters[j].NewestOutput();
+    // Only the selected filter's output is realised; the header says why
+    // the others' may stay as they are.
     Filters[selected].Output.ElementAt(0) = wave[n - 1];
 
     // The last of the n firings through the blocks themselves, so that every

@@ -26,11 +26,18 @@
 // to its filters and the 38 one-element link arrays.
 //
 // Whole waves: RunBlock filters n samples at once with the outputs that n
-// Runs would give, bit for bit, whenever BlockPathApplies. It leaves every
-// member as the n Runs would: the 16 delay lines, every link, the three
-// ports, the selector's control and the constant source's count. The caller
-// chooses the instruction set (the kernel) and lends the scratch memory;
-// the per-sample Run stays the reference.
+// Runs would give, bit for bit, whenever BlockPathApplies. Afterwards every
+// member holds what the n Runs leave (the 16 delay lines, the three ports,
+// every link, the selector's control, the constant source's count) but one
+// kind: the output links of the 15 filters that the selector does not pass
+// on (Filters[j].Output, LinkArrays[FilterOutputLink(j)]) keep older values.
+// Their sums would cost as much as the selected one and nobody reads them,
+// which makes the difference invisible to every reader: each Run writes all
+// 16 before the selector reads any, the caller reads only the ports, and
+// Finalize frees them unread. Filters[j].NewestOutput() gives on demand the
+// value a Run would have left there. The caller chooses the instruction set
+// (the kernel) and lends the scratch memory; the per-sample Run stays the
+// reference.
 class Halvex_tx : public TorvaneModelBuilder::DFModel {
 public:
     using DoubleBuffer = TorvaneModelBuilder::CircularBuffer<double>;
@@ -109,10 +116,11 @@ public:
     bool BlockPathApplies(std::size_t scratchSize) const;
     // Doubles of scratch that RunBlock needs, at the taps of the last Setup.
     std::size_t BlockScratchSize() const;
-    // Filters wave[0 .. n-1] in place as n Runs would, with `convolve` (the
-    // caller's choice of instruction set) and `scratch` (BlockScratchSize()
-    // doubles, lent for the call; it must not overlap the wave). Call only
-    // when BlockPathApplies.
+    // Filters wave[0 .. n-1] in place as n Runs would (see above for the
+    // output links it leaves unrealised), with `convolve` (the caller's
+    // choice of instruction set) and `scratch` (BlockScratchSize() doubles,
+    // lent for the call; it must not overlap the wave). Call only when
+    // BlockPathApplies.
     void RunBlock(double* wave, std::size_t n, TorvaneModelBuilder::FirBlockConvolveFn convolve,
                   double* scratch);
 

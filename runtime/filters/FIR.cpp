@@ -4,6 +4,7 @@
 #include <complex>
 #include <cstddef>
 
+#include "runtime/filters/FirBlockKernel.h"
 #include "runtime/filters/FirKernel.h"
 
 namespace TorvaneModelBuilder {
@@ -117,7 +118,7 @@ bool FIR<T, mode>::IsPlainConvolution() const
 template <typename T, int mode>
 std::size_t FIR<T, mode>::BlockScratchSize(std::size_t count) const
 {
-    return static_cast<std::size_t>(NumTaps > 0 ? NumTaps - 1 : 0) + count;
+    return static_cast<std::size_t>(NumTaps > 0 ? NumTaps - 1 : 0) + count + FirBlockOverread;
 }
 
 template <typename T, int mode>
@@ -126,6 +127,13 @@ void FIR<T, mode>::FilterBlock(const T* in, T* out, std::size_t n, BlockConvolve
 {
     if (n == 0)
         return;
+    if (n == 1) {
+        // One sum: straight over the ring, without copying the history.
+        const T sample = in[0];
+        PushBlock(&sample, 1);
+        out[0] = NewestOutput();
+        return;
+    }
     // The newest NumTaps - 1 samples, oldest first (logical offsets
     // L - NumTaps .. L - 2 after a firing), then the block: one contiguous
     // signal whose every window the kernel sums like a firing.

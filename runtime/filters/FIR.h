@@ -97,7 +97,8 @@ public:
     // set, and the delay line that Initialize made still in place.
     bool IsPlainConvolution() const;
     // Elements of scratch that FilterBlock needs for blocks of up to `count`
-    // samples: the history, the block and what a kernel may read past it.
+    // samples: the history, the block and what a kernel may read past it
+    // (FirBlockOverread).
     std::size_t BlockScratchSize(std::size_t count) const;
     // n firings fed in[0 .. n-1]: out[i] is what firing i writes to Output[0].
     // `scratch` holds BlockScratchSize(n) elements and overlaps neither in

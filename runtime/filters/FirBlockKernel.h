@@ -4,6 +4,9 @@
 
 namespace TorvaneModelBuilder {
 
+// Elements past a block that a kernel may read (one vector of 8 lanes less one).
+constexpr std::size_t FirBlockOverread = 7;
+
 // Block convolution for a FIR with one input and one output per firing,
 // computing many consecutive outputs at once with SIMD lanes, one lane per
 // output sample:
@@ -16,8 +19,10 @@ namespace TorvaneModelBuilder {
 // with each other, and the build never fuses a multiply with an add.
 //
 // `x` points at the first new sample; x[-1] .. x[-(numTaps-1)] must be readable
-// history (oldest lowest). `taps`, `x` and `y` belong to the caller; y must not
-// overlap x.
+// history (oldest lowest), and so must x[count] .. x[count + FirBlockOverread
+// - 1]: a block that ends inside a vector computes that vector's other lanes
+// from them and throws those lanes away (y[count] and on are never written).
+// `taps`, `x` and `y` belong to the caller; y must not overlap x.
 using FirBlockConvolveFn = void (*)(const double* taps, std::size_t numTaps, const double* x,
                                     double* y, std::size_t count);
 

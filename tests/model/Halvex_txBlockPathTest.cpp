@@ -2,25 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "tests/model/TwinState.h"
+
 using namespace TorvaneModelBuilder;
 
 namespace {
-
-// Same bits, or NaN on both sides (NaN payloads may differ between paths).
-bool Same(double a, double b)
-{
-    if (std::isnan(a) || std::isnan(b))
-        return std::isnan(a) && std::isnan(b);
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
 
 // A model with its ports attached to storage of its own, set up and initialised.
 struct PortedModel {
@@ -60,33 +52,6 @@ struct PortedModel {
     std::vector<double> scratch;
 };
 
-// Everything a firing leaves behind, compared between the two paths.
-void ExpectSameState(Halvex_tx& block, Halvex_tx& reference, const std::string& where)
-{
-    for (int f = 0; f < Halvex_tx::NumFilters; ++f) {
-        CircularBuffer<double>& a = block.Filters[f].DelayLine;
-        CircularBuffer<double>& b = reference.Filters[f].DelayLine;
-        ASSERT_EQ(a.Capacity, b.Capacity);
-        for (std::size_t offset = 0; offset < a.Capacity; ++offset)
-            ASSERT_TRUE(Same(a.ElementAt(offset), b.ElementAt(offset)))
-                << where << ": filter " << f << " delay line offset " << offset;
-    }
-    for (int link = 0; link < Halvex_tx::NumLinks; ++link) {
-        if (link == Halvex_tx::DeRoundLink) {
-            ASSERT_EQ(*static_cast<int*>(block.LinkArrays[link]),
-                      *static_cast<int*>(reference.LinkArrays[link])) << where;
-            continue;
-        }
-        ASSERT_TRUE(Same(*static_cast<double*>(block.LinkArrays[link]),
-                         *static_cast<double*>(reference.LinkArrays[link])))
-            << where << ": link " << link;
-    }
-    for (auto port : {&Halvex_tx::InputPort, &Halvex_tx::OutputPort, &Halvex_tx::AuxOutputPort})
-        ASSERT_TRUE(Same((block.*port).ElementAt(0), (reference.*port).ElementAt(0))) << where;
-    ASSERT_EQ(block.DeSource.FiringCount, reference.DeSource.FiringCount) << where;
-    ASSERT_EQ(block.Selector.Control, reference.Selector.Control) << where;
-}
-
 // Random waves of several kinds: ordinary levels, runs of zeros, very large
 // values, and now and then a NaN or an infinity.
 std::vector<double> Wave(std::size_t n, std::mt19937& random)
@@ -123,8 +88,11 @@ void DriveTwins(double de, SimdLevel level, const std::vector<std::size_t>& size
         const std::string where = std::string(kernels->Name) + " de " +
                                   std::to_string(de) + " call " + std::to_string(call);
         for (std::size_t i = 0; i < a.size(); ++i)
-            ASSERT_TRUE(Same(a[i], b[i])) << where << " sample " << i;
-        ExpectSameState(block.model, reference.model, where);
+            ASSERT_TRUE(SameValue(a[i], b[i])) << where << " sample " << i;
+        // The 15 unselected filters' output links are compared as the values
+        // they stand for (TwinState.h): RunBlock leaves them unrealised.
+        const int selected = Halvex_tx::FilterSelectedBy(TypeConverterRound::Convert(de));
+        ASSERT_EQ(FirstDifference(block.model, reference.model, selected), "") << where;
     }
 }
 
