@@ -126,8 +126,8 @@ kit-linux: build
 	  -DHALVEX_TABLE_GENERATOR=$(CURDIR)/build/model/StepResponseGenerator
 	$(CMAKE) --build $(KIT_BUILD)/build -j $(JOBS) --target Halvex_tx_x64
 
-# The model kit: both libraries (stripped), the .ami file, the user guide and
-# the licence in one folder; the Linux library is checked as it lies there.
+# The model kit: the .ibs file, both libraries (stripped), the .ami file, the
+# user guide and the licence in one folder; the Linux library is checked as it lies there.
 KIT_DIR ?= build/kit/Halvex_tx
 kit: build windows kit-linux
 	rm -rf $(KIT_DIR)
@@ -135,7 +135,7 @@ kit: build windows kit-linux
 	strip --strip-unneeded -o $(KIT_DIR)/Halvex_tx_x64.so $(KIT_BUILD)/build/ami/Halvex_tx_x64.so
 	x86_64-w64-mingw32-strip --strip-unneeded -o $(KIT_DIR)/Halvex_tx_x64.dll \
 	  build-windows/ami/Halvex_tx_x64.dll
-	cp model/Halvex_tx.ami $(KIT_DIR)/
+	cp model/Halvex_tx.ibs model/Halvex_tx.ami $(KIT_DIR)/
 	cp docs/kit/README.md $(KIT_DIR)/README.md
 	cp LICENSE $(KIT_DIR)/LICENSE
 	scripts/test-kit-library.sh $(KIT_DIR)/Halvex_tx_x64.so build
