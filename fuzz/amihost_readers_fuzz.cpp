@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/AmiFile.h"
-#include "tools/amihost/CommandLine.h"
-#include "tools/amihost/CsvReader.h"
-#include "tools/amihost/ParameterString.h"
-#include "tools/amihost/SweepValues.h"
+#include "tools/amihost/amifile/AmiFile.h"
+#include "tools/amihost/cli/CommandLine.h"
+#include "tools/amihost/signal/CsvReader.h"
+#include "tools/amihost/amifile/ParameterString.h"
+#include "tools/amihost/amifile/SweepValues.h"
 
 namespace {
 

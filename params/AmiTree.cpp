@@ -1,39 +1,25 @@
 #include "params/AmiTree.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstring>
+#include <vector>
 
 #include "params/AmiMemory.h"
+#include "params/AmiText.h"
+#include "params/AmiVocabulary.h"
 
 namespace {
 
-const char* const nameKeywords[] = {"Usage", "Type", "Format", "Default", "Description", "Labels"};
-
-const char* const valueKeywords[] = {
-    "In",    "Out",  "Info",  "InOut",  "Float",     "Integer", "String", "Boolean",    "Tap",  "UI",
-    "Value", "Range", "List", "Corner", "Increment", "Steps",   "Table",  "Gaussian", "Dual-Dirac", "DjRj"};
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+using AmiText::IsBlank;
+using AmiText::IsDigit;
 
 const char* SkipDigits(const char* s)
 {
     while (IsDigit(*s))
         ++s;
     return s;
-}
-
-AmiNameKeyword NameKeywordOf(const char* name)
-{
-    for (int i = 0; i < 6; ++i)
-        if (std::strcmp(name, nameKeywords[i]) == 0)
-            return static_cast<AmiNameKeyword>(i + 1);
-    return AmiNameNone;
 }
 
 // Copy of [begin, end) without its trailing whitespace, or null.
@@ -88,7 +74,12 @@ class Scanner {
 public:
     // `work`: the working copy, from the first "(" on; quotes of scanned
     // values become blanks in it.
-    Scanner(char* work, AmiTree* tree) : P(work), Tree(tree), Capacity(tree->SlotCount) {}
+    // `offsets`, when not null, receives for every slot the offset in `work`
+    // of the "(" (or, for a stray word, the name) that begins its group.
+    Scanner(char* work, AmiTree* tree, std::size_t* offsets)
+        : P(work), Work(work), Offsets(offsets), Tree(tree), Capacity(tree->SlotCount)
+    {
+    }
 
     AmiParseResult Run()
     {
@@ -122,6 +113,7 @@ private:
     AmiParseResult RunCycle()
     {
         char* q = P;
+        GroupAt = q;
         if (*q == '(') {
             ++q;
             ++Depth;
@@ -158,6 +150,7 @@ private:
                 --Cycle;
                 ClosedInCycle = true;
                 P = q;
+                GroupAt = q;
                 if (*q == '(') {
                     ++q;
                     ++Depth;
@@ -187,6 +180,8 @@ private:
         AmiTreeEntry& slot = Tree->Entries[Entries];
         slot.Kind = kind;
         slot.Level = Depth / 2;
+        if (Offsets != nullptr)
+            Offsets[Entries] = static_cast<std::size_t>(GroupAt - Work);
         auto* record = static_cast<Record*>(AmiMemory::Allocate(sizeof(Record)));
         if (record != nullptr) {
             record->Name = CopyTrimmed(nameStart, nameEnd);
@@ -228,7 +223,7 @@ private:
             return AmiParseBadToken;
         AmiLeaf* leaf = MakeEntry<AmiLeaf>(AmiNodeLeaf, nameStart, mark);
         if (leaf != nullptr)
-            leaf->NameKeyword = NameKeywordOf(leaf->Name);
+            leaf->NameKeyword = AmiVocabulary::NameKeywordOf(leaf->Name);
         const char* valueStart = q;
         const char* valueMark = nullptr; // first whitespace after the value start
         for (;;) {
@@ -320,6 +315,9 @@ private:
     }
 
     char* P;            // where the next cycle starts
+    char* const Work;   // start of the working copy
+    char* GroupAt = nullptr;         // where the group of the next entry begins
+    std::size_t* const Offsets;      // per slot, where its group begins; may be null
     AmiTree* Tree;      // receives the entries; owns every record made
     const int Capacity; // slot count
     int Depth = 0;      // half levels, see the class comment
@@ -443,12 +441,9 @@ void ClassifyAmiValueKeyword(AmiValue* value, const char* text)
 {
     if (value == nullptr || text == nullptr)
         return;
-    for (int i = 0; i < 20; ++i) {
-        if (std::strcmp(text, valueKeywords[i]) == 0) {
-            value->Keyword = static_cast<AmiValueKeyword>(i);
-            return;
-        }
-    }
+    const AmiValueKeyword keyword = AmiVocabulary::ValueKeywordOf(text);
+    if (keyword != AmiKeywordNone)
+        value->Keyword = keyword;
 }
 
 void ReleaseAmiTree(AmiTree** tree)
@@ -474,7 +469,11 @@ void ReleaseAmiTree(AmiTree** tree)
     *tree = nullptr;
 }
 
-AmiParseResult ParseAmiTree(const char* text, AmiTree** tree)
+namespace {
+
+// ParseAmiTree; with `offsets`, also the text offset at which each slot's
+// group begins (sized to the slot count once that is known).
+AmiParseResult Parse(const char* text, AmiTree** tree, std::vector<std::size_t>* offsets)
 {
     if (text == nullptr || tree == nullptr)
         return AmiParseMissingNode;
@@ -498,6 +497,8 @@ AmiParseResult ParseAmiTree(const char* text, AmiTree** tree)
         return AmiParseUnbalanced;
     if (opens > static_cast<std::size_t>(INT_MAX))
         return AmiParseNoMemory; // slot count and indices are 32-bit
+    if (offsets != nullptr)
+        offsets->assign(opens, 0); // before the tree, which nothing would release if this threw
 
     auto* result = static_cast<AmiTree*>(AmiMemory::Allocate(sizeof(AmiTree)));
     if (result == nullptr)
@@ -516,7 +517,7 @@ AmiParseResult ParseAmiTree(const char* text, AmiTree** tree)
         return AmiParseOk;
     }
 
-    Scanner scanner(work, result);
+    Scanner scanner(work, result, offsets != nullptr ? offsets->data() : nullptr);
     AmiParseResult code = scanner.Run();
     // A scan that made no entry (its only group dropped) has no root: it is
     // refused like a first group that is a leaf.
@@ -527,6 +528,33 @@ AmiParseResult ParseAmiTree(const char* text, AmiTree** tree)
         ReleaseAmiTree(&result);
         return code;
     }
+    if (offsets != nullptr)
+        for (std::size_t& offset : *offsets)
+            offset += static_cast<std::size_t>(start - text);
     *tree = result;
+    return AmiParseOk;
+}
+
+} // namespace
+
+AmiParseResult ParseAmiTree(const char* text, AmiTree** tree) { return Parse(text, tree, nullptr); }
+
+AmiParseResult ParseAmiTreeWithLines(const char* text, AmiTree** tree, std::vector<int>& lines)
+{
+    lines.clear();
+    std::vector<std::size_t> offsets;
+    const AmiParseResult result = Parse(text, tree, &offsets);
+    if (result != AmiParseOk)
+        return result;
+    // Line of an offset: 1 + the line feeds before it.
+    std::vector<std::size_t> feeds;
+    for (const char* s = text; *s != '\0'; ++s)
+        if (*s == '\n')
+            feeds.push_back(static_cast<std::size_t>(s - text));
+    lines.assign(offsets.size(), 0);
+    for (int i = 0; i < (*tree)->SlotCount; ++i)
+        if ((*tree)->Entries[i].Record != nullptr)
+            lines[static_cast<std::size_t>(i)] =
+                1 + static_cast<int>(std::lower_bound(feeds.begin(), feeds.end(), offsets[i]) - feeds.begin());
     return AmiParseOk;
 }
