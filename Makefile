@@ -12,7 +12,7 @@ all: build
 
 # What a fresh machine needs for the build and its tests; nothing is installed
 # when they are there already.
-BASE_PACKAGES  = cmake make g++ libgtest-dev libgmock-dev
+BASE_PACKAGES  = cmake make g++ libgtest-dev libgmock-dev libcli11-dev
 CLANG_PACKAGES = clang libclang-rt-14-dev
 
 configure:

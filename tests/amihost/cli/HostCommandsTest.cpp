@@ -3,12 +3,11 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
-#include <algorithm>
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -153,13 +152,17 @@ TEST(HostCommands, FailuresGiveOneLineANonZeroStatusAndNoFiles)
         {"run '" + Dir + "/none.so' '" + Ami + "'", 1, Dir + "/none.so: cannot open the model: No such file or directory"},
         {"run '" + Model + "' '" + Dir + "/none.ami'", 1, Dir + "/none.ami: cannot read: No such file or directory"},
         {"run '" + Model + "' '" + badAmi + "'", 1, badAmi + ":2: unbalanced parentheses: this \"(\" is never closed"},
-        {"run '" + Model + "' '" + Ami + "' --set de=16", 1, "16 is outside the range 0 .. 15"},
+        {"run '" + Model + "' '" + Ami + "' --set de=16", 2, "16 is outside the range 0 .. 15"},
+        {"run '" + Model + "' '" + Ami + "' --set nope=1", 2, "--set: no parameter \"nope\" sent to the model"},
+        {"sweep '" + Model + "' '" + Ami + "' --param de=15:0", 2, "the range needs FROM <= TO and a positive STEP"},
+        {"sweep '" + Model + "' '" + Ami + "' --param de=", 2, "--param: \"de=\" is not NAME=VALUE"},
+        {"sweep '" + Model + "' '" + Ami + "' --param de=3,x", 2, "\"x\" is not an integer"},
         {"run '" + Model + "' '" + Ami + "' --wave '" + wave + "'", 1, wave + ":3: field 1 \"0.5x\" is not a finite number"},
         {std::string("run '") + STUB_NO_CLOSE_PATH + "' '" + StubAmi() + "'", 1,
          "the model has no symbol AMI_Close"},
         {std::string("run '") + STUB_INIT_FAILS_PATH + "' '" + StubAmi() + "'", 1,
          "AMI_Init returned 0: stub model: parameter gain is out of range"},
-        {"run '" + Model + "' '" + Ami + "' --bits many", 2, "--bits \"many\" is not a whole number"},
+        {"run '" + Model + "' '" + Ami + "' --bits many", 2, "--bits: \"many\" is not a whole number"},
     };
     for (const auto& c : cases) {
         std::filesystem::remove_all(out);
@@ -170,4 +173,23 @@ TEST(HostCommands, FailuresGiveOneLineANonZeroStatusAndNoFiles)
         EXPECT_EQ(std::count(r.Output.begin(), r.Output.end(), '\n'), 1) << r.Output;
         EXPECT_FALSE(Exists(out)) << c.arguments;
     }
+}
+
+// With --rx the channel comes first and the model's output is the eye: the
+// step file has no column of the model's own step.
+TEST(HostCommands, TheReceiverFlowRunsTheChannelIntoTheModel)
+{
+    const std::string out = Dir + "/rx";
+    std::filesystem::remove_all(out);
+    const Outcome r = Amihost(std::string("run '") + STUB_SOUND_PATH + "' '" + StubAmi() +
+                              "' --rx --loss 6 --bits 200 --response-bits 64 --samples-per-bit 8 --out '" + out + "'");
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    EXPECT_NE(r.Output.find("flow        stimulus -> channel -> model (receiver) -> eye"), std::string::npos)
+        << r.Output;
+    EXPECT_EQ(r.Output.find("de-emphasis"), std::string::npos) << r.Output;
+    EXPECT_NE(r.Output.find("eye         height"), std::string::npos) << r.Output;
+    std::string step;
+    std::string error;
+    ASSERT_TRUE(TextFile::Read(out + "/step.csv", 1 << 20, step, error)) << error;
+    EXPECT_EQ(step.substr(0, step.find('\n')), "time_s,step_at_eye,pulse_at_eye");
 }

@@ -6,18 +6,18 @@
 
 #include "tools/amihost/cli/CommandLine.h"
 #include "tools/amihost/cli/HostCommands.h"
+#include "tools/amihost/cli/Workbench.h"
 
 int main(int argc, char** argv)
 {
     try {
         HostOptions options;
         std::string error;
-        if (!CommandLine::Parse(argc, argv, options, error)) {
-            std::fprintf(stderr, "amihost: error: %s (amihost --help shows the usage)\n", error.c_str());
-            return 2;
-        }
+        if (!CommandLine::Parse(argc, argv, options, error))
+            return Fail(ExitUsage, error + " (amihost --help shows the usage)");
         switch (options.Action) {
-        case HostOptions::Help: std::fputs(CommandLine::Usage().c_str(), stdout); return 0;
+        case HostOptions::Help: std::fputs(CommandLine::Usage().c_str(), stdout); return ExitOk;
+        case HostOptions::Version: std::printf("%s\n", CommandLine::Version().c_str()); return ExitOk;
         case HostOptions::Run: return HostCommands::Run(options);
         case HostOptions::Sweep: return HostCommands::Sweep(options);
         case HostOptions::Check: return HostCommands::Check(options);
@@ -27,5 +27,5 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         std::fprintf(stderr, "amihost: error: %s\n", e.what());
     }
-    return 1;
+    return ExitFailure;
 }

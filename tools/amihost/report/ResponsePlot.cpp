@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "tools/amihost/report/SvgPlot.h"
 
@@ -41,4 +42,22 @@ std::string ResponsePlot::Svg(const std::vector<Curve>& curves, double sampleInt
     if (legend.size() <= 20)
         plot.Legend(legend);
     return plot.Finish();
+}
+
+void ResponsePlot::Window(const std::vector<Curve>& curves, int samplesPerBit, std::size_t& first, std::size_t& last)
+{
+    std::size_t start = SIZE_MAX;
+    std::size_t length = 0;
+    for (const Curve& curve : curves) {
+        length = std::max(length, curve.Values.size());
+        const double final = curve.Values.empty() ? 0.0 : curve.Values.back();
+        for (std::size_t i = 0; i < curve.Values.size(); ++i)
+            if (std::fabs(curve.Values[i]) > 0.01 * std::fabs(final)) {
+                start = std::min(start, i);
+                break;
+            }
+    }
+    const std::size_t spb = static_cast<std::size_t>(samplesPerBit);
+    first = start == SIZE_MAX ? 0 : (start > 2 * spb ? start - 2 * spb : 0);
+    last = std::min(length, first + 32 * spb);
 }

@@ -14,6 +14,11 @@ public:
 
     // Samples [first, last) of every curve (clipped to its length), sample i
     // at time i * sampleInterval; at most about 1000 points per curve drawn.
+    // The window worth showing of step responses: from 2 UI before the
+    // first curve leaves 1 % of its final value, 32 UI long (clipped to the
+    // longest curve).
+    static void Window(const std::vector<Curve>& curves, int samplesPerBit, std::size_t& first, std::size_t& last);
+
     static std::string Svg(const std::vector<Curve>& curves, double sampleInterval, std::size_t first,
                            std::size_t last, const std::string& title, const std::string& yLabel);
 };
