@@ -61,9 +61,3 @@ TEST(Prbs, PeriodsAreMaximalWithOneMoreOneThanZeros)
             ASSERT_EQ(bits[period + i], bits[i]) << "order " << order;
     }
 }
-
-TEST(Prbs, OnlyTheFourStandardOrdersAreSupported)
-{
-    for (int order = 0; order < 40; ++order)
-        EXPECT_EQ(Prbs::Supported(order), order == 7 || order == 15 || order == 23 || order == 31) << order;
-}

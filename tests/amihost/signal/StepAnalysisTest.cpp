@@ -46,15 +46,6 @@ TEST(StepAnalysis, DeemphasisIsUndefinedWithoutAStep)
     EXPECT_TRUE(std::isnan(StepAnalysis::DeemphasisDb({0.0, 0.0, 1.0, 1.0}, 0, Spb)));
 }
 
-TEST(StepAnalysis, ThePulseIsTheStepMinusTheStepOneUiLater)
-{
-    const std::vector<double> step = TwoTapStep(1.0, -0.25, 10, 3);
-    const std::vector<double> pulse = StepAnalysis::PulseFromStep(step, Spb);
-    ASSERT_EQ(pulse.size(), step.size());
-    for (std::size_t n = 0; n < step.size(); ++n)
-        EXPECT_EQ(pulse[n], step[n] - (n >= Spb ? step[n - Spb] : 0.0));
-}
-
 TEST(StepAnalysis, SettlingCountsWholeBitsUntilTheStepStaysWithinTolerance)
 {
     // Rises over 3 bits (24 samples): within 2 % after 23.52 samples.
