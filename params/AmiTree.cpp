@@ -77,30 +77,30 @@ public:
     // `offsets`, when not null, receives for every slot the offset in `work`
     // of the "(" (or, for a stray word, the name) that begins its group.
     Scanner(char* work, AmiTree* tree, std::size_t* offsets)
-        : P(work), Work(work), Offsets(offsets), Tree(tree), Capacity(tree->SlotCount)
+        : p_(work), work_(work), offsets_(offsets), tree_(tree), capacity_(tree->SlotCount)
     {
     }
 
     AmiParseResult Run()
     {
-        while (Cycle < Capacity) {
-            Modified = false;
-            ClosedInCycle = false;
-            AtEnd = false;
+        while (cycle_ < capacity_) {
+            modified_ = false;
+            closedInCycle_ = false;
+            atEnd_ = false;
             const int entriesBefore = Entries;
             AmiParseResult result = RunCycle();
             if (result != AmiParseOk)
                 return result;
-            ++Cycle;
+            ++cycle_;
             // A cycle that met the end of the text without closing anything
             // and without touching the copy is repeated verbatim by every
             // later cycle: same path, same outcome, only depth and slot move.
-            if (AtEnd && !ClosedInCycle && !Modified) {
+            if (atEnd_ && !closedInCycle_ && !modified_) {
                 if (Entries == entriesBefore)
                     break; // nothing more can be made or fail
                 // Each remaining cycle would make the same leaf again; the
                 // slots run out first when fewer are left than cycles.
-                if (Capacity - Cycle > Capacity - Entries)
+                if (capacity_ - cycle_ > capacity_ - Entries)
                     return AmiParseTooManyGroups;
             }
         }
@@ -112,11 +112,11 @@ public:
 private:
     AmiParseResult RunCycle()
     {
-        char* q = P;
-        GroupAt = q;
+        char* q = p_;
+        groupAt_ = q;
         if (*q == '(') {
             ++q;
-            ++Depth;
+            ++depth_;
             SkipSpaces(&q);
         }
         char* nameStart = q;
@@ -124,36 +124,36 @@ private:
         for (;;) {
             const char c = *q;
             if (c == '\0') {
-                AtEnd = true;
+                atEnd_ = true;
                 return AmiParseOk;
             }
             if (c == '(') {
-                ++Depth;
-                if (Entries >= Capacity)
+                ++depth_;
+                if (Entries >= capacity_)
                     return AmiParseTooManyGroups;
                 char* nameEnd = mark != nullptr ? mark : q;
                 if (nameEnd < nameStart)
                     return AmiParseBadToken;
                 MakeEntry<AmiBranch>(AmiNodeBranch, nameStart, nameEnd);
-                P = q; // this "(" opens the first child in the next cycle
+                p_ = q; // this "(" opens the first child in the next cycle
                 ++Entries;
                 return AmiParseOk;
             }
             if (c == ')') {
                 ++q;
                 SkipSpaces(&q);
-                if (Depth < 2)
+                if (depth_ < 2)
                     return AmiParseUnexpectedClose;
-                Depth -= 2;
-                if (Cycle < 1)
+                depth_ -= 2;
+                if (cycle_ < 1)
                     return AmiParseUnexpectedClose;
-                --Cycle;
-                ClosedInCycle = true;
-                P = q;
-                GroupAt = q;
+                --cycle_;
+                closedInCycle_ = true;
+                p_ = q;
+                groupAt_ = q;
                 if (*q == '(') {
                     ++q;
-                    ++Depth;
+                    ++depth_;
                 }
                 SkipSpaces(&q);
                 nameStart = q; // the mark stays: a stale one makes the next leaf a bad token
@@ -177,11 +177,11 @@ private:
     template <typename Record>
     Record* MakeEntry(AmiNodeKind kind, const char* nameStart, const char* nameEnd)
     {
-        AmiTreeEntry& slot = Tree->Entries[Entries];
+        AmiTreeEntry& slot = tree_->Entries[Entries];
         slot.Kind = kind;
-        slot.Level = Depth / 2;
-        if (Offsets != nullptr)
-            Offsets[Entries] = static_cast<std::size_t>(GroupAt - Work);
+        slot.Level = depth_ / 2;
+        if (offsets_ != nullptr)
+            offsets_[Entries] = static_cast<std::size_t>(groupAt_ - work_);
         auto* record = static_cast<Record*>(AmiMemory::Allocate(sizeof(Record)));
         if (record != nullptr) {
             record->Name = CopyTrimmed(nameStart, nameEnd);
@@ -215,9 +215,9 @@ private:
     // The group whose name ends at `mark` holds values, starting at q.
     AmiParseResult ScanLeaf(const char* nameStart, const char* mark, char* q)
     {
-        ++Depth;
-        const int leafDepth = Depth;
-        if (Entries >= Capacity)
+        ++depth_;
+        const int leafDepth = depth_;
+        if (Entries >= capacity_)
             return AmiParseTooManyGroups;
         if (mark < nameStart)
             return AmiParseBadToken;
@@ -236,15 +236,15 @@ private:
                 SkipSpaces(&q);
                 if (leafDepth < 2)
                     return AmiParseUnexpectedClose;
-                Depth = leafDepth - 2;
-                P = q;
+                depth_ = leafDepth - 2;
+                p_ = q;
                 ++Entries;
                 return AmiParseOk;
             }
             if (c == '\0') {
                 // The leaf stands with the values completed so far.
                 ++Entries;
-                AtEnd = true;
+                atEnd_ = true;
                 return AmiParseOk;
             }
             if (IsBlank(c)) {
@@ -264,7 +264,7 @@ private:
                 // ends the value like any whitespace; what stood before the
                 // opening quote in this value is dropped.
                 *q = ' ';
-                Modified = true;
+                modified_ = true;
                 valueStart = q + 1;
                 char* close = std::strchr(q + 1, '"');
                 if (close == nullptr) {
@@ -283,14 +283,14 @@ private:
     // stays out of the tree and its slot is given back (Kind and Level stay).
     AmiParseResult DropLeaf(char* q, int leafDepth)
     {
-        AmiTreeEntry& slot = Tree->Entries[Entries];
+        AmiTreeEntry& slot = tree_->Entries[Entries];
         ReleaseLeaf(static_cast<AmiLeaf*>(slot.Record));
         slot.Record = nullptr;
         long open = 1; // the leaf's own "("
         for (;;) {
             const char c = *q;
             if (c == '\0') {
-                AtEnd = true;
+                atEnd_ = true;
                 return AmiParseOk;
             }
             if (c == '"') {
@@ -309,22 +309,22 @@ private:
             ++q;
         if (leafDepth < 2)
             return AmiParseUnexpectedClose;
-        Depth = leafDepth - 2;
-        P = q;
+        depth_ = leafDepth - 2;
+        p_ = q;
         return AmiParseOk;
     }
 
-    char* P;            // where the next cycle starts
-    char* const Work;   // start of the working copy
-    char* GroupAt = nullptr;         // where the group of the next entry begins
-    std::size_t* const Offsets;      // per slot, where its group begins; may be null
-    AmiTree* Tree;      // receives the entries; owns every record made
-    const int Capacity; // slot count
-    int Depth = 0;      // half levels, see the class comment
-    int Cycle = 0;      // cycle counter
-    bool AtEnd = false;         // this cycle met the end of the text
-    bool ClosedInCycle = false; // this cycle met a ")" while reading a name
-    bool Modified = false;      // this cycle turned quotes into blanks
+    char* p_;            // where the next cycle starts
+    char* const work_;   // start of the working copy
+    char* groupAt_ = nullptr;         // where the group of the next entry begins
+    std::size_t* const offsets_;      // per slot, where its group begins; may be null
+    AmiTree* tree_;      // receives the entries; owns every record made
+    const int capacity_; // slot count
+    int depth_ = 0;      // half levels, see the class comment
+    int cycle_ = 0;      // cycle counter
+    bool atEnd_ = false;         // this cycle met the end of the text
+    bool closedInCycle_ = false; // this cycle met a ")" while reading a name
+    bool modified_ = false;      // this cycle turned quotes into blanks
 };
 
 // Links the first `count` slots into the hierarchy: each entry's parent is
