@@ -104,11 +104,13 @@ bool AmiDefinitionReader::Read(const AmiBranch& branch, Definition& d, std::stri
     d.Path = path_;
     d.Line = LineOf(&branch);
     Leaves leaves;
-    if (!Gather(branch, d.DottedPath(), leaves, error) || !ReadUsage(branch, leaves, d, error))
+    static const Word Usage = {"Usage", "In|Out|InOut|Info", AmiVocabulary::IsUsage};
+    static const Word Type = {"Type", "Float|Integer|String|Boolean|Tap|UI", AmiVocabulary::IsType};
+    if (!Gather(branch, d.DottedPath(), leaves, error) || !ReadWord(branch, leaves.Usage, Usage, d, d.Usage, error))
         return false;
     if (!d.Sent())
         return true; // not sent: its value and format do not matter here
-    return ReadType(branch, leaves, d, error) && ReadFormat(branch, leaves, d, error) &&
+    return ReadWord(branch, leaves.Type, Type, d, d.Type, error) && ReadFormat(branch, leaves, d, error) &&
            CheckValues(*leaves.Format, d, error) && ReadDefault(leaves, d, error);
 }
 
@@ -142,36 +144,19 @@ bool AmiDefinitionReader::Gather(const AmiBranch& branch, const std::string& nam
     return true;
 }
 
-bool AmiDefinitionReader::ReadUsage(const AmiBranch& branch, const Leaves& leaves, Definition& d,
-                                    std::string& error)
+bool AmiDefinitionReader::ReadWord(const AmiBranch& branch, const AmiLeaf* leaf, const Word& word, const Definition& d,
+                                   AmiValueKeyword& value, std::string& error)
 {
-    const AmiLeaf* usage = leaves.Usage;
-    if (!usage || usage->ValueCount != 1) {
-        error = Where(usage ? static_cast<const void*>(usage) : &branch, d) + " needs one (Usage In|Out|InOut|Info)";
+    if (!leaf || leaf->ValueCount != 1) {
+        error = Where(leaf ? static_cast<const void*>(leaf) : &branch, d) + " needs one (" + word.Name + " " +
+                word.Choices + ")";
         return false;
     }
-    if (!AmiVocabulary::IsUsage(usage->Values[0].Keyword)) {
-        error = Where(usage, d) + ": unknown Usage \"" + usage->Values[0].Text + "\"";
+    if (!word.Accepts(leaf->Values[0].Keyword)) {
+        error = Where(leaf, d) + ": unknown " + word.Name + " \"" + leaf->Values[0].Text + "\"";
         return false;
     }
-    d.Usage = usage->Values[0].Keyword;
-    return true;
-}
-
-bool AmiDefinitionReader::ReadType(const AmiBranch& branch, const Leaves& leaves, Definition& d,
-                                   std::string& error)
-{
-    const AmiLeaf* type = leaves.Type;
-    if (!type || type->ValueCount != 1) {
-        error = Where(type ? static_cast<const void*>(type) : &branch, d) +
-                " needs one (Type Float|Integer|String|Boolean|Tap|UI)";
-        return false;
-    }
-    if (!AmiVocabulary::IsType(type->Values[0].Keyword)) {
-        error = Where(type, d) + ": unknown Type \"" + type->Values[0].Text + "\"";
-        return false;
-    }
-    d.Type = type->Values[0].Keyword;
+    value = leaf->Values[0].Keyword;
     return true;
 }
 

@@ -47,8 +47,15 @@ private:
 
     bool Read(const AmiBranch& branch, AmiParameterDefinition& d, std::string& error);
     bool Gather(const AmiBranch& branch, const std::string& name, Leaves& leaves, std::string& error);
-    bool ReadUsage(const AmiBranch& branch, const Leaves& leaves, AmiParameterDefinition& d, std::string& error);
-    bool ReadType(const AmiBranch& branch, const Leaves& leaves, AmiParameterDefinition& d, std::string& error);
+    // A leaf of one reserved word: (Usage In), (Type Float).
+    struct Word {
+        const char* Name;                   // "Usage"
+        const char* Choices;                // "In|Out|InOut|Info", for messages
+        bool (*Accepts)(AmiValueKeyword);   // the words of its group
+    };
+
+    bool ReadWord(const AmiBranch& branch, const AmiLeaf* leaf, const Word& word, const AmiParameterDefinition& d,
+                  AmiValueKeyword& value, std::string& error);
     bool ReadFormat(const AmiBranch& branch, const Leaves& leaves, AmiParameterDefinition& d, std::string& error);
     bool CheckValues(const AmiLeaf& format, const AmiParameterDefinition& d, std::string& error);
     bool ReadDefault(const Leaves& leaves, AmiParameterDefinition& d, std::string& error);

@@ -8,7 +8,6 @@
 #include "tools/amihost/amifile/SweepValues.h"
 #include "tools/amihost/cli/ProgressBar.h"
 #include "tools/amihost/cli/Workbench.h"
-#include "tools/amihost/host/Conformance.h"
 #include "tools/amihost/report/EyePlot.h"
 #include "tools/amihost/report/ResponsePlot.h"
 #include "tools/amihost/report/RunReport.h"
@@ -183,12 +182,7 @@ int HostCommands::Check(const HostOptions& options)
         return Fail(status, error);
     if (!bench.Model.Load(options.ModelPath, error))
         return Fail(ExitFailure, error);
-    ConformanceConfig config;
-    config.BitTime = options.BitTime;
-    config.SamplesPerBit = options.SamplesPerBit;
-    config.Bits = options.Bits;
-    config.BlockSize = options.BlockSize;
-    config.Seed = options.Seed;
+    const ConformanceConfig config = Workbench::Checks(options);
     std::printf("checking %s with %s: %s\n", options.ModelPath.c_str(), options.AmiPath.c_str(),
                 bench.Parameters.c_str());
     std::size_t failed = 0;

@@ -104,6 +104,17 @@ SimulationConfig Workbench::Config(const HostOptions& options) const
     return config;
 }
 
+ConformanceConfig Workbench::Checks(const HostOptions& options)
+{
+    ConformanceConfig config;
+    config.BitTime = options.BitTime;
+    config.SamplesPerBit = options.SamplesPerBit;
+    config.Bits = options.Bits;
+    config.BlockSize = options.BlockSize;
+    config.Seed = options.Seed;
+    return config;
+}
+
 void Workbench::PrintSetting(const HostOptions& options) const
 {
     std::printf("model       %s (root %s, %s)\n", options.ModelPath.c_str(), Ami.RootName.c_str(),

@@ -5,6 +5,7 @@
 #include "tools/amihost/amifile/AmiFile.h"
 #include "tools/amihost/cli/HostOptions.h"
 #include "tools/amihost/host/AmiModel.h"
+#include "tools/amihost/host/Conformance.h"
 #include "tools/amihost/host/Simulation.h"
 #include "tools/amihost/signal/Channel.h"
 #include "tools/amihost/signal/Stimulus.h"
@@ -36,6 +37,9 @@ struct Workbench {
     ExitStatus Prepare(const HostOptions& options, std::string& error);
 
     SimulationConfig Config(const HostOptions& options) const;
+
+    // The settings of check's conformance runs.
+    static ConformanceConfig Checks(const HostOptions& options);
 
     // The report's opening lines: model, flow, timing, stimulus, channel.
     void PrintSetting(const HostOptions& options) const;
