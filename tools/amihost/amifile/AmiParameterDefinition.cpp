@@ -51,7 +51,8 @@ bool AmiParameterDefinition::AcceptsType(const std::string& value, std::string& 
         reason = "\"" + value + "\" is not a number";
     else if (Type == AmiKeywordBoolean && value != "True" && value != "False")
         reason = "\"" + value + "\" is not True or False";
-    else if (Type == AmiKeywordString && (value.find('"') != std::string::npos || value.find('\0') != std::string::npos))
+    else if (Type == AmiKeywordString &&
+             (value.find('"') != std::string::npos || value.find('\0') != std::string::npos))
         reason = "a string value cannot hold a double quote";
     else
         return true;

@@ -196,7 +196,8 @@ bool Scanner::Close(bool& rootClosed)
         return true;
     SkipBlanks();
     if (!AtEnd())
-        return Fail(line_, Peek() == ')' ? "unbalanced parentheses: \")\" closes nothing" : "text after the root group");
+        return Fail(line_, Peek() == ')' ? "unbalanced parentheses: \")\" closes nothing"
+                                         : "text after the root group");
     rootClosed = true;
     return true;
 }

@@ -140,20 +140,22 @@ std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector
                                                       "it", "2 .. 1024", std::to_string(d.SamplesPerBit)},
           Whole(2, 1024));
     t.Add(o.Bits, {"--bits", "N", "bits of the stimulus", "1 .. 10000000",
-                   std::to_string(HostOptions::DefaultBits) + "; check: " + std::to_string(HostOptions::DefaultCheckBits)},
+                   std::to_string(HostOptions::DefaultBits) + "; check: " +
+                       std::to_string(HostOptions::DefaultCheckBits)},
           Whole(1, 10000000));
     const std::vector<std::string> kinds = {"prbs7", "prbs15", "prbs23", "prbs31", "step", "pulse"};
     CLI::Option* stimulus = t.Add(o.StimulusKind, {"--stimulus", "KIND", "NRZ stimulus, bit 1 = +V/2, bit 0 = -V/2",
                                                    "prbs7, prbs15, prbs23, prbs31, step or pulse", d.StimulusKind},
                                   OneOf(kinds));
-    t.Add(o.WaveFile, {"--wave", "FILE.csv", "stimulus wave from a CSV file (value, or time,value) instead", "", ""})
+    t.Add(o.WaveFile, {"--wave", "FILE.csv",
+                       "stimulus wave from a CSV file (value, or time,value), instead of --stimulus", "", ""})
         ->excludes(stimulus);
     t.Add(o.Amplitude, {"--amplitude", "V", "peak-to-peak swing of the NRZ stimulus", "1e-12 .. 1e+06",
                         Shown(d.Amplitude)}, Real(1e-12, 1e6));
     CLI::Option* loss = t.Add(o.LossDb, {"--loss", "DB", "built-in lossy line with DB of loss at Nyquist "
                                                          "(1 / (2 bit time))", "0 .. 100", ""}, Real(0.0, 100.0));
     t.Add(o.ImpulseFile, {"--impulse", "FILE.csv", "channel impulse response h(t) in 1/s at the sample interval, "
-                                                   "from a CSV file", "", ""})->excludes(loss);
+                                                   "from a CSV file, instead of --loss", "", ""})->excludes(loss);
     t.Add(o.BlockSize, {"--block", "N", "samples per AMI_GetWave call", "1 .. 16777216", std::to_string(d.BlockSize)},
           Whole(1, 1 << 24));
     t.Add(o.OutDir, {"--out", "DIR", "output folder", "", d.OutDir});

@@ -227,7 +227,8 @@ ConformanceResult CheckClockEndMark(const Context& context)
     if (!context.ClockFault.empty())
         return Result("clock-end-mark", false, context.ClockFault);
     return Result("clock-end-mark", true,
-                  "all " + std::to_string(context.ClockCalls) + " AMI_GetWave calls left the end mark -1 in clock_times");
+                  "all " + std::to_string(context.ClockCalls) +
+                      " AMI_GetWave calls left the end mark -1 in clock_times");
 }
 
 const char* const WaveChecks[] = {"block-independence", "instances-independent", "repeated-init-close",
