@@ -13,7 +13,7 @@ all: build
 # What each target needs, as NEED=DEBIAN_PACKAGE (scripts/ensure-packages.sh
 # checks the commands and headers themselves, installs what is missing with
 # apt-get, and elsewhere names it and stops).
-BUILD_NEEDS = cmake=cmake make=make g++=g++
+BUILD_NEEDS = cmake=cmake make=make g++=g++ CLI/CLI.hpp=libcli11-dev
 TEST_NEEDS  = $(BUILD_NEEDS) gtest/gtest.h=libgtest-dev gmock/gmock.h=libgmock-dev
 CLANG_NEEDS = clang++=clang sanitizer:address,undefined=libclang-rt-14-dev
 
@@ -98,7 +98,7 @@ MINGW_NEEDS = x86_64-w64-mingw32-g++-posix=g++-mingw-w64-x86-64-posix \
               x86_64-w64-mingw32-objdump=binutils-mingw-w64-x86-64
 WINE_NEEDS  = wine=wine /usr/lib/wine/wine64=wine64
 windows:
-	scripts/ensure-packages.sh $(MINGW_NEEDS)
+	scripts/ensure-packages.sh $(MINGW_NEEDS) CLI/CLI.hpp=libcli11-dev
 	$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVEX_WERROR=ON
 	$(CMAKE) --build build -j $(JOBS) --target StepResponseGenerator
 	$(CMAKE) -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \

@@ -11,10 +11,12 @@
 #include <stdlib.h>
 #endif
 
+#include "params/AmiText.h"
+
 namespace {
 
 #if defined(__cpp_lib_to_chars)
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+using AmiText::IsDigit;
 
 // Power of ten of the first non-zero digit of the unsigned plain decimal
 // number `s`, its exponent included; LONG_MIN when every digit is zero.
