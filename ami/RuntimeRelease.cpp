@@ -7,6 +7,11 @@
 // runtime's __gnu_cxx::__freeres releases it; the library calls it as it is
 // unloaded (or as the process ends), when no code of it can throw any more.
 
+#include <cstddef> // defines __GLIBCXX__ when the runtime is GNU's
+
+// Only GNU's runtime keeps such a pool on the heap; LLVM's keeps its
+// fallback buffer in static storage, which unloading returns.
+#if defined(__GLIBCXX__)
 namespace __gnu_cxx {
 void __freeres() noexcept; // defined by the runtime, declared in none of its headers
 }
@@ -19,3 +24,4 @@ __attribute__((destructor)) void ReleaseRuntimePool()
 }
 
 } // namespace
+#endif

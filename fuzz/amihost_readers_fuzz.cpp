@@ -7,7 +7,8 @@
 //      settings, the last piece being the sweep range)
 //   1  CSV table of at most 1 .. 4 columns (byte 1 % 4 + 1)
 //   2  CSV signal; bytes 1 .. 8 the raw bits of the sample interval
-//   3  command line: NUL-separated arguments after "amihost"
+//   3  command line: NUL-separated arguments after "amihost", parsed from
+//      the option table
 // Besides sanitizer findings, the target traps when a reader fails without a
 // reason, succeeds with one, leaves a half-filled result on failure, or
 // returns a table whose columns differ in length.
@@ -19,11 +20,12 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/AmiFile.h"
-#include "tools/amihost/CommandLine.h"
-#include "tools/amihost/CsvReader.h"
-#include "tools/amihost/ParameterString.h"
-#include "tools/amihost/SweepValues.h"
+#include "tools/amihost/amifile/AmiFile.h"
+#include "tools/amihost/amifile/ParameterString.h"
+#include "tools/amihost/amifile/SweepValues.h"
+#include "tools/amihost/cli/CommandLine.h"
+#include "tools/amihost/cli/HostOptions.h"
+#include "tools/amihost/signal/CsvReader.h"
 
 namespace {
 

@@ -1,52 +1,13 @@
 #include "params/AmiParameters.h"
 
-#include <charconv>
-#include <climits>
 #include <cstring>
-#include <limits>
 #include <new>
-#include <system_error>
 #include <vector>
 
 #include "params/AmiMemory.h"
+#include "params/DecimalNumber.h"
 
 namespace {
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Power of ten of the first non-zero digit of the unsigned plain decimal
-// number `s`, its exponent included; LONG_MIN when every digit is zero.
-long LeadingPower(const char* s)
-{
-    const char* point = s;
-    while (IsDigit(*point))
-        ++point;
-    long power = static_cast<long>(point - s) - 1;
-    const char* c = s;
-    for (; IsDigit(*c) || *c == '.'; ++c) {
-        if (*c == '.')
-            continue;
-        if (*c != '0')
-            break;
-        --power;
-    }
-    if (!IsDigit(*c))
-        return LONG_MIN;
-    while (IsDigit(*c) || *c == '.')
-        ++c;
-    if (*c == 'e' || *c == 'E') {
-        ++c;
-        const bool down = *c == '-';
-        if (*c == '+' || *c == '-')
-            ++c;
-        long exponent = 0;
-        for (; IsDigit(*c); ++c)
-            if (exponent < 1000000000L) // saturates far beyond the double range
-                exponent = exponent * 10 + (*c - '0');
-        power += down ? -exponent : exponent;
-    }
-    return power;
-}
 
 // The double nearest to a plain decimal number as ClassifyAmiValue accepts it
 // ([ws][+-]digits[.digits][e[+-]digits]). The C locale's decimal point is
@@ -58,11 +19,7 @@ double ToDouble(const char* text)
     const bool negative = *s == '-';
     if (*s == '+' || *s == '-')
         ++s;
-    const char* end = s + std::strlen(s);
-    double magnitude = 0.0;
-    const std::from_chars_result result = std::from_chars(s, end, magnitude, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) // too large or too small, as strtod answers
-        magnitude = LeadingPower(s) > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    const double magnitude = DecimalToDouble(s);
     return negative ? -magnitude : magnitude;
 }
 

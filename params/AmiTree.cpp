@@ -1,39 +1,25 @@
 #include "params/AmiTree.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstring>
+#include <vector>
 
 #include "params/AmiMemory.h"
+#include "params/AmiText.h"
+#include "params/AmiVocabulary.h"
 
 namespace {
 
-const char* const nameKeywords[] = {"Usage", "Type", "Format", "Default", "Description", "Labels"};
-
-const char* const valueKeywords[] = {
-    "In",    "Out",  "Info",  "InOut",  "Float",     "Integer", "String", "Boolean",    "Tap",  "UI",
-    "Value", "Range", "List", "Corner", "Increment", "Steps",   "Table",  "Gaussian", "Dual-Dirac", "DjRj"};
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+using AmiText::IsBlank;
+using AmiText::IsDigit;
 
 const char* SkipDigits(const char* s)
 {
     while (IsDigit(*s))
         ++s;
     return s;
-}
-
-AmiNameKeyword NameKeywordOf(const char* name)
-{
-    for (int i = 0; i < 6; ++i)
-        if (std::strcmp(name, nameKeywords[i]) == 0)
-            return static_cast<AmiNameKeyword>(i + 1);
-    return AmiNameNone;
 }
 
 // Copy of [begin, end) without its trailing whitespace, or null.
@@ -88,28 +74,33 @@ class Scanner {
 public:
     // `work`: the working copy, from the first "(" on; quotes of scanned
     // values become blanks in it.
-    Scanner(char* work, AmiTree* tree) : P(work), Tree(tree), Capacity(tree->SlotCount) {}
+    // `offsets`, when not null, receives for every slot the offset in `work`
+    // of the "(" (or, for a stray word, the name) that begins its group.
+    Scanner(char* work, AmiTree* tree, std::size_t* offsets)
+        : p_(work), work_(work), offsets_(offsets), tree_(tree), capacity_(tree->SlotCount)
+    {
+    }
 
     AmiParseResult Run()
     {
-        while (Cycle < Capacity) {
-            Modified = false;
-            ClosedInCycle = false;
-            AtEnd = false;
+        while (cycle_ < capacity_) {
+            modified_ = false;
+            closedInCycle_ = false;
+            atEnd_ = false;
             const int entriesBefore = Entries;
             AmiParseResult result = RunCycle();
             if (result != AmiParseOk)
                 return result;
-            ++Cycle;
+            ++cycle_;
             // A cycle that met the end of the text without closing anything
             // and without touching the copy is repeated verbatim by every
             // later cycle: same path, same outcome, only depth and slot move.
-            if (AtEnd && !ClosedInCycle && !Modified) {
+            if (atEnd_ && !closedInCycle_ && !modified_) {
                 if (Entries == entriesBefore)
                     break; // nothing more can be made or fail
                 // Each remaining cycle would make the same leaf again; the
                 // slots run out first when fewer are left than cycles.
-                if (Capacity - Cycle > Capacity - Entries)
+                if (capacity_ - cycle_ > capacity_ - Entries)
                     return AmiParseTooManyGroups;
             }
         }
@@ -121,10 +112,11 @@ public:
 private:
     AmiParseResult RunCycle()
     {
-        char* q = P;
+        char* q = p_;
+        groupAt_ = q;
         if (*q == '(') {
             ++q;
-            ++Depth;
+            ++depth_;
             SkipSpaces(&q);
         }
         char* nameStart = q;
@@ -132,35 +124,36 @@ private:
         for (;;) {
             const char c = *q;
             if (c == '\0') {
-                AtEnd = true;
+                atEnd_ = true;
                 return AmiParseOk;
             }
             if (c == '(') {
-                ++Depth;
-                if (Entries >= Capacity)
+                ++depth_;
+                if (Entries >= capacity_)
                     return AmiParseTooManyGroups;
                 char* nameEnd = mark != nullptr ? mark : q;
                 if (nameEnd < nameStart)
                     return AmiParseBadToken;
                 MakeEntry<AmiBranch>(AmiNodeBranch, nameStart, nameEnd);
-                P = q; // this "(" opens the first child in the next cycle
+                p_ = q; // this "(" opens the first child in the next cycle
                 ++Entries;
                 return AmiParseOk;
             }
             if (c == ')') {
                 ++q;
                 SkipSpaces(&q);
-                if (Depth < 2)
+                if (depth_ < 2)
                     return AmiParseUnexpectedClose;
-                Depth -= 2;
-                if (Cycle < 1)
+                depth_ -= 2;
+                if (cycle_ < 1)
                     return AmiParseUnexpectedClose;
-                --Cycle;
-                ClosedInCycle = true;
-                P = q;
+                --cycle_;
+                closedInCycle_ = true;
+                p_ = q;
+                groupAt_ = q;
                 if (*q == '(') {
                     ++q;
-                    ++Depth;
+                    ++depth_;
                 }
                 SkipSpaces(&q);
                 nameStart = q; // the mark stays: a stale one makes the next leaf a bad token
@@ -184,9 +177,11 @@ private:
     template <typename Record>
     Record* MakeEntry(AmiNodeKind kind, const char* nameStart, const char* nameEnd)
     {
-        AmiTreeEntry& slot = Tree->Entries[Entries];
+        AmiTreeEntry& slot = tree_->Entries[Entries];
         slot.Kind = kind;
-        slot.Level = Depth / 2;
+        slot.Level = depth_ / 2;
+        if (offsets_ != nullptr)
+            offsets_[Entries] = static_cast<std::size_t>(groupAt_ - work_);
         auto* record = static_cast<Record*>(AmiMemory::Allocate(sizeof(Record)));
         if (record != nullptr) {
             record->Name = CopyTrimmed(nameStart, nameEnd);
@@ -220,15 +215,15 @@ private:
     // The group whose name ends at `mark` holds values, starting at q.
     AmiParseResult ScanLeaf(const char* nameStart, const char* mark, char* q)
     {
-        ++Depth;
-        const int leafDepth = Depth;
-        if (Entries >= Capacity)
+        ++depth_;
+        const int leafDepth = depth_;
+        if (Entries >= capacity_)
             return AmiParseTooManyGroups;
         if (mark < nameStart)
             return AmiParseBadToken;
         AmiLeaf* leaf = MakeEntry<AmiLeaf>(AmiNodeLeaf, nameStart, mark);
         if (leaf != nullptr)
-            leaf->NameKeyword = NameKeywordOf(leaf->Name);
+            leaf->NameKeyword = AmiVocabulary::NameKeywordOf(leaf->Name);
         const char* valueStart = q;
         const char* valueMark = nullptr; // first whitespace after the value start
         for (;;) {
@@ -241,15 +236,15 @@ private:
                 SkipSpaces(&q);
                 if (leafDepth < 2)
                     return AmiParseUnexpectedClose;
-                Depth = leafDepth - 2;
-                P = q;
+                depth_ = leafDepth - 2;
+                p_ = q;
                 ++Entries;
                 return AmiParseOk;
             }
             if (c == '\0') {
                 // The leaf stands with the values completed so far.
                 ++Entries;
-                AtEnd = true;
+                atEnd_ = true;
                 return AmiParseOk;
             }
             if (IsBlank(c)) {
@@ -269,7 +264,7 @@ private:
                 // ends the value like any whitespace; what stood before the
                 // opening quote in this value is dropped.
                 *q = ' ';
-                Modified = true;
+                modified_ = true;
                 valueStart = q + 1;
                 char* close = std::strchr(q + 1, '"');
                 if (close == nullptr) {
@@ -288,14 +283,14 @@ private:
     // stays out of the tree and its slot is given back (Kind and Level stay).
     AmiParseResult DropLeaf(char* q, int leafDepth)
     {
-        AmiTreeEntry& slot = Tree->Entries[Entries];
+        AmiTreeEntry& slot = tree_->Entries[Entries];
         ReleaseLeaf(static_cast<AmiLeaf*>(slot.Record));
         slot.Record = nullptr;
         long open = 1; // the leaf's own "("
         for (;;) {
             const char c = *q;
             if (c == '\0') {
-                AtEnd = true;
+                atEnd_ = true;
                 return AmiParseOk;
             }
             if (c == '"') {
@@ -314,19 +309,22 @@ private:
             ++q;
         if (leafDepth < 2)
             return AmiParseUnexpectedClose;
-        Depth = leafDepth - 2;
-        P = q;
+        depth_ = leafDepth - 2;
+        p_ = q;
         return AmiParseOk;
     }
 
-    char* P;            // where the next cycle starts
-    AmiTree* Tree;      // receives the entries; owns every record made
-    const int Capacity; // slot count
-    int Depth = 0;      // half levels, see the class comment
-    int Cycle = 0;      // cycle counter
-    bool AtEnd = false;         // this cycle met the end of the text
-    bool ClosedInCycle = false; // this cycle met a ")" while reading a name
-    bool Modified = false;      // this cycle turned quotes into blanks
+    char* p_;            // where the next cycle starts
+    char* const work_;   // start of the working copy
+    char* groupAt_ = nullptr;         // where the group of the next entry begins
+    std::size_t* const offsets_;      // per slot, where its group begins; may be null
+    AmiTree* tree_;      // receives the entries; owns every record made
+    const int capacity_; // slot count
+    int depth_ = 0;      // half levels, see the class comment
+    int cycle_ = 0;      // cycle counter
+    bool atEnd_ = false;         // this cycle met the end of the text
+    bool closedInCycle_ = false; // this cycle met a ")" while reading a name
+    bool modified_ = false;      // this cycle turned quotes into blanks
 };
 
 // Links the first `count` slots into the hierarchy: each entry's parent is
@@ -443,12 +441,9 @@ void ClassifyAmiValueKeyword(AmiValue* value, const char* text)
 {
     if (value == nullptr || text == nullptr)
         return;
-    for (int i = 0; i < 20; ++i) {
-        if (std::strcmp(text, valueKeywords[i]) == 0) {
-            value->Keyword = static_cast<AmiValueKeyword>(i);
-            return;
-        }
-    }
+    const AmiValueKeyword keyword = AmiVocabulary::ValueKeywordOf(text);
+    if (keyword != AmiKeywordNone)
+        value->Keyword = keyword;
 }
 
 void ReleaseAmiTree(AmiTree** tree)
@@ -474,7 +469,11 @@ void ReleaseAmiTree(AmiTree** tree)
     *tree = nullptr;
 }
 
-AmiParseResult ParseAmiTree(const char* text, AmiTree** tree)
+namespace {
+
+// ParseAmiTree; with `offsets`, also the text offset at which each slot's
+// group begins (sized to the slot count once that is known).
+AmiParseResult Parse(const char* text, AmiTree** tree, std::vector<std::size_t>* offsets)
 {
     if (text == nullptr || tree == nullptr)
         return AmiParseMissingNode;
@@ -498,6 +497,8 @@ AmiParseResult ParseAmiTree(const char* text, AmiTree** tree)
         return AmiParseUnbalanced;
     if (opens > static_cast<std::size_t>(INT_MAX))
         return AmiParseNoMemory; // slot count and indices are 32-bit
+    if (offsets != nullptr)
+        offsets->assign(opens, 0); // before the tree, which nothing would release if this threw
 
     auto* result = static_cast<AmiTree*>(AmiMemory::Allocate(sizeof(AmiTree)));
     if (result == nullptr)
@@ -516,7 +517,7 @@ AmiParseResult ParseAmiTree(const char* text, AmiTree** tree)
         return AmiParseOk;
     }
 
-    Scanner scanner(work, result);
+    Scanner scanner(work, result, offsets != nullptr ? offsets->data() : nullptr);
     AmiParseResult code = scanner.Run();
     // A scan that made no entry (its only group dropped) has no root: it is
     // refused like a first group that is a leaf.
@@ -527,6 +528,33 @@ AmiParseResult ParseAmiTree(const char* text, AmiTree** tree)
         ReleaseAmiTree(&result);
         return code;
     }
+    if (offsets != nullptr)
+        for (std::size_t& offset : *offsets)
+            offset += static_cast<std::size_t>(start - text);
     *tree = result;
+    return AmiParseOk;
+}
+
+} // namespace
+
+AmiParseResult ParseAmiTree(const char* text, AmiTree** tree) { return Parse(text, tree, nullptr); }
+
+AmiParseResult ParseAmiTreeWithLines(const char* text, AmiTree** tree, std::vector<int>& lines)
+{
+    lines.clear();
+    std::vector<std::size_t> offsets;
+    const AmiParseResult result = Parse(text, tree, &offsets);
+    if (result != AmiParseOk)
+        return result;
+    // Line of an offset: 1 + the line feeds before it.
+    std::vector<std::size_t> feeds;
+    for (const char* s = text; *s != '\0'; ++s)
+        if (*s == '\n')
+            feeds.push_back(static_cast<std::size_t>(s - text));
+    lines.assign(offsets.size(), 0);
+    for (int i = 0; i < (*tree)->SlotCount; ++i)
+        if ((*tree)->Entries[i].Record != nullptr)
+            lines[static_cast<std::size_t>(i)] =
+                1 + static_cast<int>(std::lower_bound(feeds.begin(), feeds.end(), offsets[i]) - feeds.begin());
     return AmiParseOk;
 }

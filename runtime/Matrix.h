@@ -13,16 +13,16 @@ namespace TorvaneModelBuilder {
 template <typename T>
 class Matrix {
 public:
-    Matrix() : Dimensions_{0, 0} {}
+    Matrix() : dimensions_{0, 0} {}
 
     // A zero-filled matrix of the given dimension sizes.
     explicit Matrix(std::vector<std::size_t> dimensions) { Reshape(std::move(dimensions)); }
 
-    Matrix(const Matrix& other) : Dimensions_(other.Dimensions_), Count_(other.Count_)
+    Matrix(const Matrix& other) : dimensions_(other.dimensions_), count_(other.count_)
     {
-        if (Count_ > 0) {
-            Elements_.reset(new T[Count_]);
-            std::copy(other.Elements_.get(), other.Elements_.get() + Count_, Elements_.get());
+        if (count_ > 0) {
+            elements_.reset(new T[count_]);
+            std::copy(other.elements_.get(), other.elements_.get() + count_, elements_.get());
         }
     }
     Matrix(Matrix&&) noexcept = default;
@@ -31,11 +31,11 @@ public:
     Matrix& operator=(const Matrix& other)
     {
         if (this != &other) {
-            if (Count_ != other.Count_)
-                Elements_.reset(other.Count_ > 0 ? new T[other.Count_] : nullptr);
-            Dimensions_ = other.Dimensions_;
-            Count_ = other.Count_;
-            std::copy(other.Elements_.get(), other.Elements_.get() + Count_, Elements_.get());
+            if (count_ != other.count_)
+                elements_.reset(other.count_ > 0 ? new T[other.count_] : nullptr);
+            dimensions_ = other.dimensions_;
+            count_ = other.count_;
+            std::copy(other.elements_.get(), other.elements_.get() + count_, elements_.get());
         }
         return *this;
     }
@@ -46,39 +46,39 @@ public:
         std::size_t count = dimensions.empty() ? 0 : 1;
         for (std::size_t d : dimensions)
             count *= d;
-        if (count != Count_)
-            Elements_.reset(count > 0 ? new T[count] : nullptr);
-        Dimensions_ = std::move(dimensions);
-        Count_ = count;
-        std::fill(Elements_.get(), Elements_.get() + Count_, T());
+        if (count != count_)
+            elements_.reset(count > 0 ? new T[count] : nullptr);
+        dimensions_ = std::move(dimensions);
+        count_ = count;
+        std::fill(elements_.get(), elements_.get() + count_, T());
     }
 
     // Releases the elements: two dimensions of size 0, no elements.
     void Empty()
     {
-        Elements_.reset();
-        Dimensions_.assign(2, 0);
-        Count_ = 0;
+        elements_.reset();
+        dimensions_.assign(2, 0);
+        count_ = 0;
     }
 
-    std::size_t DimensionCount() const { return Dimensions_.size(); }
-    const std::vector<std::size_t>& Dimensions() const { return Dimensions_; }
-    std::size_t Count() const { return Count_; }
-    T* Data() { return Elements_.get(); }
-    const T* Data() const { return Elements_.get(); }
-    T& operator[](std::size_t i) { return Elements_[i]; }
-    const T& operator[](std::size_t i) const { return Elements_[i]; }
+    std::size_t DimensionCount() const { return dimensions_.size(); }
+    const std::vector<std::size_t>& Dimensions() const { return dimensions_; }
+    std::size_t Count() const { return count_; }
+    T* Data() { return elements_.get(); }
+    const T* Data() const { return elements_.get(); }
+    T& operator[](std::size_t i) { return elements_[i]; }
+    const T& operator[](std::size_t i) const { return elements_[i]; }
 
     friend bool operator==(const Matrix& a, const Matrix& b)
     {
-        return a.Dimensions_ == b.Dimensions_ &&
-               std::equal(a.Elements_.get(), a.Elements_.get() + a.Count_, b.Elements_.get());
+        return a.dimensions_ == b.dimensions_ &&
+               std::equal(a.elements_.get(), a.elements_.get() + a.count_, b.elements_.get());
     }
 
 private:
-    std::vector<std::size_t> Dimensions_; // size of each dimension
-    std::size_t Count_ = 0;               // product of the dimension sizes
-    std::unique_ptr<T[]> Elements_;       // Count_ elements, owned
+    std::vector<std::size_t> dimensions_; // size of each dimension
+    std::size_t count_ = 0;               // product of the dimension sizes
+    std::unique_ptr<T[]> elements_;       // count_ elements, owned
 };
 
 } // namespace TorvaneModelBuilder

@@ -1,23 +1,78 @@
 #!/usr/bin/env bash
-# Installs the Debian packages named on the command line that are not
-# installed yet, so every make target that needs a tool can bring it on a
-# fresh machine and costs nothing on a prepared one. Runs apt-get update once,
-# and only when something is missing.
+# Makes sure that what a make target needs is on this machine, deciding by
+# what is actually there, not by one distribution's package database.
+#
+# usage: scripts/ensure-packages.sh NEED=PACKAGE...
+#
+# NEED is one of
+#   a command name            found on PATH (cmake, clang++, wine, npm)
+#   an absolute path          an executable file there (/usr/lib/wine/wine64)
+#   a header path             found by the C++ compiler (gtest/gtest.h, CLI/CLI.hpp)
+#   sanitizer:LIST            clang++ links a program with -fsanitize=LIST
+# and PACKAGE is the Debian package that brings it. Nothing happens when every
+# NEED is met. Otherwise the missing packages are installed with apt-get where
+# there is one (apt-get update once, sudo when not root); elsewhere the script
+# names each missing piece with its Debian package and stops with status 1.
 set -euo pipefail
 
+cxx=${CXX:-c++}
+command -v "$cxx" >/dev/null 2>&1 || cxx=g++
+
+has_header() {
+  command -v "$cxx" >/dev/null 2>&1 &&
+    printf '#include <%s>\n' "$1" | "$cxx" -std=c++17 -x c++ -E -o /dev/null - >/dev/null 2>&1
+}
+
+links_sanitized() {
+  command -v clang++ >/dev/null 2>&1 || return 1
+  local out
+  out=$(mktemp)
+  printf 'int main() { return 0; }\n' |
+    clang++ -x c++ "-fsanitize=$1" -o "$out" - >/dev/null 2>&1 && "$out"
+  local status=$?
+  rm -f "$out"
+  return $status
+}
+
+present() {
+  case "$1" in
+    sanitizer:*) links_sanitized "${1#sanitizer:}" ;;
+    /*) [ -x "$1" ] ;;
+    */*|*.h|*.hpp) has_header "$1" ;;
+    *) command -v "$1" >/dev/null 2>&1 ;;
+  esac
+}
+
 missing=()
-for package in "$@"; do
-  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$package")
+packages=()
+for need in "$@"; do
+  what=${need%%=*}
+  package=${need#*=}
+  if ! present "$what"; then
+    missing+=("$what (Debian package $package)")
+    packages+=("$package")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#packages[@]} -eq 0 ] && exit 0
 
-echo "installing: ${missing[*]}"
+if ! command -v apt-get >/dev/null 2>&1; then
+  echo "ensure-packages: missing, and no apt-get here to install them:" >&2
+  printf '  %s\n' "${missing[@]}" >&2
+  echo "ensure-packages: install them with this system's package manager (or put them on PATH) and run make again" >&2
+  exit 1
+fi
+
+echo "installing: ${packages[*]}"
 sudo=
 if [ "$(id -u)" -ne 0 ]; then
   sudo=sudo
 fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+$sudo apt-get install -y -qq --no-install-recommends "${packages[@]}"
+
+# What apt-get brought must now answer, or the target would fail later with a
+# less clear message.
+for need in "$@"; do
+  present "${need%%=*}" || { echo "ensure-packages: ${need%%=*} still missing after installing ${need#*=}" >&2; exit 1; }
+done

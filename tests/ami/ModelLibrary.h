@@ -1,21 +1,17 @@
 #pragma once
 
-#include <dlfcn.h>
-
 #include <cstddef>
 #include <string>
 #include <vector>
 
 #include "ami/AmiInstance.h"
+#include "tools/amihost/host/AmiModel.h"
 
-// The built Halvex_tx_x64.so, loaded with dlopen and driven through its three
-// entry points exactly as a channel simulator drives it.
+// The built Halvex_tx_x64.so, loaded by amihost's loader (as a channel
+// simulator loads it: dlopen, then the three entry points) and driven
+// through them.
 class ModelLibrary {
 public:
-    using InitFn = long (*)(double*, long, long, double, double, char*, char**, void**, char**);
-    using GetWaveFn = long (*)(double*, long, double*, char**, void*);
-    using CloseFn = long (*)(void*);
-
     static ModelLibrary& Get()
     {
         static ModelLibrary library;
@@ -25,26 +21,22 @@ public:
     bool Loaded() const { return Init && GetWave && Close; }
     const std::string& Error() const { return error_; }
 
-    InitFn Init = nullptr;
-    GetWaveFn GetWave = nullptr;
-    CloseFn Close = nullptr;
+    AmiModel::InitFn Init = nullptr;
+    AmiModel::GetWaveFn GetWave = nullptr;
+    AmiModel::CloseFn Close = nullptr;
 
 private:
     ModelLibrary()
     {
-        handle_ = dlopen(HALVEX_MODEL_PATH, RTLD_NOW | RTLD_LOCAL);
-        if (handle_ == nullptr) {
-            error_ = dlerror();
+        if (!model_.Load(HALVEX_MODEL_PATH, error_))
             return;
-        }
-        Init = reinterpret_cast<InitFn>(dlsym(handle_, "AMI_Init"));
-        GetWave = reinterpret_cast<GetWaveFn>(dlsym(handle_, "AMI_GetWave"));
-        Close = reinterpret_cast<CloseFn>(dlsym(handle_, "AMI_Close"));
+        Init = model_.Init;
+        GetWave = model_.GetWave;
+        Close = model_.Close;
         if (!Loaded())
-            error_ = "an entry point is missing";
+            error_ = "the model has no AMI_GetWave";
     }
-    // Never unloaded: the process ends first.
-    void* handle_ = nullptr;
+    AmiModel model_; // unloaded when the process ends
     std::string error_;
 };
 

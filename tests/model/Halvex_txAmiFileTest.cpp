@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
+#include "model/Halvex_tx.h"
 #include "params/AmiParameters.h"
 
 namespace {
@@ -27,6 +31,36 @@ std::string ValuesAt(const AmiParameters& parameters, const char* path)
     for (int i = 0; i < leaf->ValueCount; ++i)
         joined += (i ? " " : "") + std::string(leaf->Values[i].Text);
     return joined;
+}
+
+// Bits from a unit step at the model's input (at sample 0) until its output
+// stays within 2 % of its final level, fired sample by sample at `bitTime`
+// and 32 samples per bit; `bits` long enough for the responses' 5 ns.
+int SettlingBits(int de, double bitTime, int bits)
+{
+    constexpr int SamplesPerBit = 32;
+    Halvex_tx model;
+    double ports[3] = {};
+    model.InputPort.Attach(&ports[0], 1, 1, 0);
+    model.OutputPort.Attach(&ports[1], 1, 1, 0);
+    model.AuxOutputPort.Attach(&ports[2], 1, 1, 0);
+    model.BitTime = bitTime;
+    model.SamplesPerBit = SamplesPerBit;
+    model.de = de;
+    if (!model.Setup() || !model.Initialize())
+        return -1;
+    std::vector<double> out(static_cast<std::size_t>(bits) * SamplesPerBit);
+    for (double& y : out) {
+        ports[0] = 1.0;
+        model.Run();
+        y = ports[1];
+    }
+    model.Finalize();
+    std::size_t last = 0;
+    for (std::size_t n = 0; n < out.size(); ++n)
+        if (!(std::fabs(out[n] / out.back() - 1.0) <= 0.02))
+            last = n + 1;
+    return static_cast<int>((last + SamplesPerBit - 1) / SamplesPerBit);
 }
 
 } // namespace
@@ -53,6 +87,25 @@ TEST(Halvex_txAmiFile, DeclaresTheReservedParametersThenDe)
     std::string description;
     EXPECT_TRUE(parameters.GetString(description, "Halvex_tx.Model_Specific.de.Description"));
     EXPECT_NE(description.find("de-emphasis"), std::string::npos);
+    // The settings whose steady level misbehaves are named where users look.
+    EXPECT_NE(description.find("Avoid 1, 7 and 9"), std::string::npos);
+    EXPECT_NE(description.find("Check 8 and 11"), std::string::npos);
+}
+
+TEST(Halvex_txAmiFile, IgnoreBitsIsTheLongestSettlingAtTheDefaultRate)
+{
+    AmiParameters parameters(ShippedAmiFile().c_str());
+    int32_t ignoreBits = -1;
+    ASSERT_TRUE(parameters.GetInt(ignoreBits, "Halvex_tx.Reserved_Parameters.Ignore_Bits.Value"));
+    EXPECT_EQ(ValuesAt(parameters, "Halvex_tx.Reserved_Parameters.Ignore_Bits.Usage"), "Info");
+    const double defaultBitTime = Halvex_tx().BitTime;
+    int longest = 0;
+    for (int de = 0; de < Halvex_tx::NumFilters; ++de) {
+        const int bits = SettlingBits(de, defaultBitTime, 80);
+        ASSERT_GT(bits, 0) << "de " << de;
+        longest = std::max(longest, bits);
+    }
+    EXPECT_EQ(ignoreBits, longest);
 }
 
 TEST(Halvex_txAmiFile, TheStringASimulatorBuildsFromItReachesDe)

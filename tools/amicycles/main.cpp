@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/AmiModel.h"
+#include "tools/amihost/host/AmiModel.h"
 
 namespace {
 

@@ -1,8 +1,18 @@
-// Stand-in models for amihost's failure paths, built as shared libraries:
-//   STUB_INIT_FAILS  AMI_Init returns 0 with a message
-//   STUB_NO_CLOSE    no AMI_Close symbol
-//   STUB_CUTS_WAVE   a 3-tap FIR whose state is lost at every call boundary,
-//                    so the output depends on how the wave is cut
+// Stand-in models for amihost's failure paths and for each finding of
+// `amihost check`, built as shared libraries, one per macro. STUB_SOUND
+// (or no macro) is the sound model: a 3-tap FIR y = 0.5 x[n] + 0.3 x[n-1] + 0.2 x[n-2]
+// (DC gain 1) with its state in the instance.
+//   STUB_INIT_FAILS    AMI_Init returns 0 with a message          (init-defaults)
+//   STUB_NO_CLOSE      no AMI_Close symbol                         (refused at loading)
+//   STUB_NO_GETWAVE    no AMI_GetWave symbol                       (symbols)
+//   STUB_CUTS_WAVE     the filter's state is lost at every call boundary,
+//                      so the output depends on how the wave is cut (block-independence)
+//   STUB_SHARED_STATE  one filter state for the whole process, reset by
+//                      AMI_Init: instances one after the other agree, two
+//                      live ones disturb each other             (instances-independent)
+//   STUB_LEAKS_SLOTS   instances come from a pool of 8 that AMI_Close never
+//                      gives back: the 9th AMI_Init of the process fails (repeated-init-close)
+//   STUB_NO_END_MARK   never writes the end mark -1 into clock_times (clock-end-mark)
 #include <cstdlib>
 
 #define STUB_EXPORT extern "C" __attribute__((visibility("default")))
@@ -15,20 +25,48 @@ char Message[] = "stub model: parameter gain is out of range";
 struct State {
     double last[2] = {0.0, 0.0};
 };
+
+#ifdef STUB_SHARED_STATE
+State Shared;
+#endif
+#ifdef STUB_LEAKS_SLOTS
+State Pool[8];
+int PoolUsed = 0; // slots handed out; never decreases
+#endif
+
+State* NewInstance()
+{
+#if defined(STUB_SHARED_STATE)
+    Shared = State();
+    return &Shared;
+#elif defined(STUB_LEAKS_SLOTS)
+    return PoolUsed < 8 ? &Pool[PoolUsed++] : nullptr;
+#else
+    return new State();
+#endif
+}
 } // namespace
 
 STUB_EXPORT long AMI_Init(double*, long, long, double, double, char*, char**, void** handle, char** message)
 {
-    *handle = new State();
-#ifdef STUB_INIT_FAILS
+    *handle = NewInstance();
+#if defined(STUB_INIT_FAILS)
     *message = Message;
     return 0;
+#elif defined(STUB_LEAKS_SLOTS)
+    if (!*handle) {
+        static char full[] = "stub model: no free instance slot";
+        *message = full;
+        return 0;
+    }
+    return 1;
 #else
     (void)message;
     return 1;
 #endif
 }
 
+#ifndef STUB_NO_GETWAVE
 STUB_EXPORT long AMI_GetWave(double* wave, long size, double* clock, char**, void* handle)
 {
     State& s = *static_cast<State*>(handle);
@@ -41,15 +79,23 @@ STUB_EXPORT long AMI_GetWave(double* wave, long size, double* clock, char**, voi
         s.last[1] = s.last[0];
         s.last[0] = x;
     }
-    if (size > 0)
-        clock[0] = -1.0;
+#ifndef STUB_NO_END_MARK
+    clock[0] = -1.0;
+#else
+    (void)clock;
+#endif
     return 1;
 }
+#endif
 
 #ifndef STUB_NO_CLOSE
 STUB_EXPORT long AMI_Close(void* handle)
 {
+#if defined(STUB_SHARED_STATE) || defined(STUB_LEAKS_SLOTS)
+    (void)handle;
+#else
     delete static_cast<State*>(handle);
+#endif
     return 1;
 }
 #endif

@@ -1,0 +1,246 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "params/AmiTree.h"
+#include "tools/amihost/amifile/AmiFile.h"
+#include "tools/amihost/amifile/AmiSourceScan.h"
+#include "tools/amihost/signal/TextFile.h"
+
+namespace {
+
+// A parameter file of another maker, with the older and newer forms mixed.
+const char VendorFile[] = R"((Vendor_rx
+  (Description "A receiver")
+  (Reserved_Parameters
+    (AMI_Version (Usage Info) (Type String) (Format Value "5.1"))
+    (Init_Returns_Impulse (Usage Info) (Type Boolean) (Default True))
+    (GetWave_Exists (Usage Info) (Type Boolean) (Value False))
+  )
+  (Model_Specific
+    (gain (Usage In) (Type Float) (Format Range 0.5 0.0 1.0) (Description "gain"))
+    (mode (Usage In) (Type String) (List "fast" "slow") (Default "slow"))
+    (ctle (Usage InOut) (Type Integer) (Format List 0 3 6) )
+    (taps
+      (-1 (Usage In) (Type Tap) (Range -0.1 -0.25 0))
+      (0 (Usage In) (Type Tap) (Value 1.0)))
+    (corner (Usage In) (Type Float) (Corner 1 0.9 1.1))
+    (step (Usage In) (Type UI) (Increment 0.5 0 1 0.25))
+    (level (Usage In) (Type Float) (Steps 2 0 4 8))
+    (enable (Usage In) (Type Boolean) (Default True) (Format List True False))
+    (jitter (Usage Out) (Type Float) (Format Table (Labels a b) (1 2)))
+    (vendor_note (Usage Info) (Type String) (Value "x"))
+  )
+))";
+
+bool Read(const std::string& text, AmiFile& file, std::string& error)
+{
+    return AmiFile::Read(text, "m.ami", file, error);
+}
+
+std::string ErrorOf(const std::string& text)
+{
+    AmiFile file;
+    std::string error;
+    EXPECT_FALSE(Read(text, file, error)) << text;
+    return error;
+}
+
+} // namespace
+
+TEST(AmiFile, TheModelsOwnFileDeclaresDeFrom0To15)
+{
+    std::string text;
+    std::string error;
+    ASSERT_TRUE(TextFile::Read(HALVEX_AMI_PATH, AmiFile::MaxBytes, text, error)) << error;
+    AmiFile file;
+    ASSERT_TRUE(AmiFile::Read(text, "Halvex_tx.ami", file, error)) << error;
+    EXPECT_EQ(file.RootName, "Halvex_tx");
+    ASSERT_EQ(file.Parameters.size(), 1u);
+    const AmiParameterDefinition& de = file.Parameters[0];
+    EXPECT_EQ(de.DottedPath(), "de");
+    EXPECT_EQ(de.Type, AmiKeywordInteger);
+    EXPECT_EQ(de.Format, AmiKeywordRange);
+    EXPECT_EQ(de.Default, "15");
+    EXPECT_EQ(de.Describe(), "Integer, Range 0 .. 15, default 15");
+    EXPECT_EQ(file.GetWaveExists, 1);
+    EXPECT_EQ(file.InitReturnsImpulse, 0);
+}
+
+TEST(AmiFile, TheCommonFormsOfOtherMakersAreUnderstood)
+{
+    AmiFile file;
+    std::string error;
+    ASSERT_TRUE(Read(VendorFile, file, error)) << error;
+    EXPECT_EQ(file.RootName, "Vendor_rx");
+    EXPECT_EQ(file.GetWaveExists, 0);
+    EXPECT_EQ(file.InitReturnsImpulse, 1);
+    std::vector<std::string> described;
+    for (const AmiParameterDefinition& d : file.Parameters)
+        described.push_back(d.DottedPath() + ": " + d.Describe());
+    EXPECT_EQ(described, (std::vector<std::string>{
+                             "gain: Float, Range 0.0 .. 1.0, default 0.5",
+                             "mode: String, List fast slow, default \"slow\"",
+                             "ctle: Integer, List 0 3 6, default 0",
+                             "taps.-1: Tap, Range -0.25 .. 0, default -0.1",
+                             "taps.0: Tap, Value 1.0, default 1.0",
+                             "corner: Float, Corner 1 0.9 1.1, default 1",
+                             "step: UI, Increment 0 .. 1 by 0.25, default 0.5",
+                             "level: Float, Steps 0 .. 4 in 8 steps, default 2",
+                             "enable: Boolean, List True False, default True",
+                         }));
+    EXPECT_EQ(file.Parameters[3].Line, 13);
+}
+
+TEST(AmiFile, ValuesAreCheckedAgainstTypeAndFormat)
+{
+    AmiFile file;
+    std::string error;
+    ASSERT_TRUE(Read(VendorFile, file, error)) << error;
+    const struct {
+        const char* key;
+        const char* value;
+        bool accepted;
+        const char* reason;
+    } cases[] = {
+        {"gain", "1", true, ""},
+        {"gain", "1.01", false, "1.01 is outside the range 0.0 .. 1.0"},
+        {"gain", "x", false, "\"x\" is not a number"},
+        {"ctle", "3", true, ""},
+        {"ctle", "3.0", false, "\"3.0\" is not an integer"},
+        {"ctle", "4", false, "4 is not one of 0, 3, 6"},
+        {"mode", "fast", true, ""},
+        {"mode", "Fast", false, "Fast is not one of fast, slow"},
+        {"taps.0", "1", true, ""},
+        {"taps.0", "0.9", false, "the value is fixed at 1.0"},
+        {"step", "0.75", true, ""},
+        {"step", "0.6", false, "0.6 is not on the grid 0 + k * 0.25"},
+        {"level", "2.5", true, ""},
+        {"level", "2.4", false, "2.4 is not on the grid 0 + k * (4 - 0) / 8"},
+        {"enable", "false", false, "\"false\" is not True or False"},
+    };
+    for (const auto& c : cases) {
+        const AmiParameterDefinition* d = file.Find(c.key, error);
+        ASSERT_NE(d, nullptr) << error;
+        std::string reason;
+        EXPECT_EQ(d->Accepts(c.value, reason), c.accepted) << c.key << "=" << c.value;
+        EXPECT_EQ(reason, c.reason);
+    }
+    EXPECT_EQ(file.Find("-1", error)->DottedPath(), "taps.-1");
+    EXPECT_EQ(file.Find("jitter", error), nullptr); // Out parameters are not sent
+    EXPECT_EQ(error, "no parameter \"jitter\" sent to the model in m.ami (it declares: gain, mode, ctle, taps.-1, "
+                     "taps.0, corner, step, level, enable)");
+}
+
+TEST(AmiFile, StructuralFaultsNameTheLine)
+{
+    const struct {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"", "m.ami:1: no parameter tree: the file is empty"},
+        {"\n\n  x", "m.ami:3: the parameter tree must begin with \"(\""},
+        {"(m\n (a 1)\n (b 2)", "m.ami:1: unbalanced parentheses: this \"(\" is never closed"},
+        {"(m\n (a 1))\n)", "m.ami:3: unbalanced parentheses: \")\" closes nothing"},
+        {"(m\n (a \"x)\n)", "m.ami:2: unterminated double quote"},
+        {"(m (a 1)\n x (b 2))", "m.ami:2: text between the sub-groups of a group"},
+        {"(m (a 1))\n(n (b 2))", "m.ami:2: text after the root group"},
+        {"(m\n\n ())", "m.ami:3: empty group \"()\""},
+        {"(m (a))", "m.ami:1: group \"a\" holds a name only"},
+        {"(m\n b)", "m.ami:2: the root group holds values; it must hold groups"},
+        {"((a 1))", "m.ami:1: the root group has no name (expected the model's name)"},
+        {"(m (a x\"y\"))", "m.ami:1: double quote in the middle of a value"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ErrorOf(c.text), c.error);
+    std::string deep = "(m";
+    for (int i = 0; i < 80; ++i)
+        deep += " (g";
+    EXPECT_EQ(ErrorOf(deep + " (x 1)" + std::string(81, ')')), "m.ami:1: groups nested deeper than 64 levels");
+    EXPECT_EQ(ErrorOf(std::string("(m (a 1\0 2))", 12)), "m.ami:1: NUL byte in the text");
+}
+
+TEST(AmiFile, DefinitionFaultsNameTheLine)
+{
+    const struct {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"(m (Model_Specific\n (g (Type Float) (Value 1))))", "m.ami:2: parameter g needs one (Usage In|Out|InOut|Info)"},
+        {"(m (Model_Specific\n (g (Usage Sometimes) (Type Float) (Value 1))))",
+         "m.ami:2: parameter g: unknown Usage \"Sometimes\""},
+        {"(m (Model_Specific\n (g (Usage In)\n (Type Real) (Value 1))))", "m.ami:3: parameter g: unknown Type \"Real\""},
+        {"(m (Model_Specific\n (g (Usage In) (Type Float))))",
+         "m.ami:2: parameter g has no format (Value, Range, List, Corner, Increment or Steps; tables and other "
+         "forms are not supported for parameters sent to the model)"},
+        {"(m (Model_Specific\n (g (Usage In) (Type Float)\n (Format Gaussian 0 1))))",
+         "m.ami:3: parameter g: format \"Gaussian\" is not supported for a parameter sent to the model"},
+        {"(m (Model_Specific\n (g (Usage In) (Type Float)\n (Format Table (Labels a) (1)))))",
+         "m.ami:2: parameter g has no format (Value, Range, List, Corner, Increment or Steps; tables and other "
+         "forms are not supported for parameters sent to the model)"},
+        {"(m (Model_Specific\n (g (Usage In) (Type Float)\n (Format Range 1 0))))",
+         "m.ami:3: parameter g: Range needs 3 values (typ min max), found 2"},
+        {"(m (Model_Specific\n (g (Usage In) (Type Integer)\n (Range 1 0 2.5))))",
+         "m.ami:3: parameter g: \"2.5\" is not an integer (the Type is Integer)"},
+        {"(m (Model_Specific\n (g (Usage In) (Type Float)\n (Range 1 2 0))))",
+         "m.ami:3: parameter g: the minimum 2 is above the maximum 0"},
+        {"(m (Model_Specific\n (g (Usage In) (Type Float) (Range 1 0 2)\n (Default 3))))",
+         "m.ami:3: parameter g: the default does not fit: 3 is outside the range 0 .. 2"},
+        {"(m (Model_Specific\n (g (Usage In) (Type Float) (Range 1 0 2)\n (Value 1))))",
+         "m.ami:3: parameter g declares its format twice"},
+        {"(m (Model_Specific\n (g (Usage In) (Type Float) (Increment 1 0 2 0))))",
+         "m.ami:2: parameter g: the increment 0 is not positive"},
+        {"(m (Model_Specific\n (g (Usage In) (Type String) (Range 1 0 2))))",
+         "m.ami:2: parameter g: Range needs a numeric Type"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ErrorOf(c.text), c.error);
+}
+
+// The scan refuses what the parser would refuse or skip, so every text it
+// passes parses, and reads (or is refused with a line) without harm.
+TEST(AmiFile, EveryTextTheScanPassesParses)
+{
+    std::mt19937 random(11);
+    const char* const tokens[] = {" (a", " (b", " 1", " x", ")", ")", "\n", " \"s) t\"", " (c 2)", "(", "\""};
+    int passed = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string text = "(m";
+        const std::size_t length = random() % 12;
+        for (std::size_t i = 0; i < length; ++i)
+            text += tokens[random() % (sizeof tokens / sizeof tokens[0])];
+        text += ")";
+        std::string error;
+        if (!AmiSourceScan::Check(text, "f", error)) {
+            ASSERT_EQ(error.substr(0, 2), "f:") << text;
+            continue;
+        }
+        ++passed;
+        AmiTree* tree = nullptr;
+        ASSERT_EQ(ParseAmiTree(text.c_str(), &tree), AmiParseOk) << text;
+        ReleaseAmiTree(&tree);
+        AmiFile file;
+        if (!AmiFile::Read(text, "f", file, error)) {
+            ASSERT_EQ(error.substr(0, 2), "f:") << text;
+        }
+    }
+    EXPECT_GT(passed, 100);
+}
+
+TEST(AmiFile, DefinitionsCarryTheLineOfTheirGroupPastDroppedTables)
+{
+    AmiFile file;
+    std::string error;
+    ASSERT_TRUE(Read("(m (Model_Specific\n"
+                     " (table (Usage Out) (Type Float) (Format Table (Labels a b)\n (1 2)\n (3 4)))\n"
+                     " (note \"two\nlines\")\n"
+                     " (g\n  (Usage In) (Type Float) (Range 1 0 2))))",
+                     file, error))
+        << error;
+    ASSERT_EQ(file.Parameters.size(), 1u);
+    EXPECT_EQ(file.Parameters[0].Line, 7); // the note spans lines 5 and 6
+    EXPECT_EQ(ErrorOf("(m (Model_Specific\n (t (Usage Out) (Format Table (Labels a)\n (1 2)))\n (g (Usage In)\n"
+                      "  (Type Float) (Range 3 0 2))))"),
+              "m.ami:5: parameter g: the default does not fit: 3 is outside the range 0 .. 2");
+}

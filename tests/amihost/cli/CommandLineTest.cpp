@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/amihost/cli/CommandLine.h"
+#include "tools/amihost/cli/OptionTable.h"
+
+namespace {
+
+// Parses `words` as the arguments after "amihost".
+bool Parse(std::vector<std::string> words, HostOptions& options, std::string& error)
+{
+    words.insert(words.begin(), "amihost");
+    std::vector<char*> argv;
+    for (std::string& w : words)
+        argv.push_back(&w[0]);
+    argv.push_back(nullptr);
+    return CommandLine::Parse(static_cast<int>(words.size()), argv.data(), options, error);
+}
+
+std::string ErrorOf(const std::vector<std::string>& words)
+{
+    HostOptions options;
+    std::string error;
+    EXPECT_FALSE(Parse(words, options, error));
+    return error;
+}
+
+} // namespace
+
+TEST(CommandLine, OptionsMayStandBeforeBetweenAndAfterTheFiles)
+{
+    HostOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"sweep", "--bits", "64", "m.so", "--loss=12.5", "m.ami", "--param", "de=0:15", "--set",
+                       "x=1", "--set", "y=2", "--rx", "--block", "7", "--stimulus", "prbs31", "--block", "9"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.Action, HostOptions::Sweep);
+    EXPECT_EQ(o.ModelPath, "m.so");
+    EXPECT_EQ(o.AmiPath, "m.ami");
+    EXPECT_EQ(o.Bits, 64u);
+    EXPECT_TRUE(o.HasLoss);
+    EXPECT_EQ(o.LossDb, 12.5);
+    EXPECT_EQ(o.SweepSpec, "de=0:15");
+    ASSERT_EQ(o.Settings.size(), 2u);
+    EXPECT_EQ(o.Settings[1].Key, "y");
+    EXPECT_EQ(o.Settings[1].Value, "2");
+    EXPECT_TRUE(o.Receiver);
+    EXPECT_EQ(o.BlockSize, 9u); // the last of a repeated option
+    EXPECT_EQ(o.StimulusKind, "prbs31");
+
+    ASSERT_TRUE(Parse({"--bit-time", "5e-11", "check", "m.so", "m.ami"}, o, error)) << error;
+    EXPECT_EQ(o.Bits, HostOptions::DefaultCheckBits); // check's own default
+    EXPECT_EQ(o.BitTime, 5e-11);
+    EXPECT_FALSE(o.HasLoss);
+    for (const char* help : {"--help", "-h"}) {
+        ASSERT_TRUE(Parse({"run", "m.so", help}, o, error));
+        EXPECT_EQ(o.Action, HostOptions::Help);
+    }
+    ASSERT_TRUE(Parse({"help"}, o, error));
+    EXPECT_EQ(o.Action, HostOptions::Help);
+    ASSERT_TRUE(Parse({"--version"}, o, error));
+    EXPECT_EQ(o.Action, HostOptions::Version);
+}
+
+TEST(CommandLine, EveryFaultIsOneLineNamingTheOption)
+{
+    const struct {
+        std::vector<std::string> words;
+        const char* error;
+    } cases[] = {
+        {{}, "no subcommand (run, sweep or check)"},
+        {{"--bits", "3"}, "no subcommand (run, sweep or check)"},
+        {{"simulate", "m.so", "m.ami"}, "unknown subcommand \"simulate\" (expected run, sweep or check)"},
+        {{"run", "m.so", "m.ami", "--bogus"}, "The following argument was not expected: --bogus"},
+        {{"run", "m.so", "m.ami", "-x"}, "The following argument was not expected: -x"},
+        {{"run", "m.so", "m.ami", "--bits"}, "option --bits needs a value"},
+        {{"run", "m.so", "m.ami", "--bits", "12x"}, "--bits: \"12x\" is not a whole number"},
+        {{"run", "m.so", "m.ami", "--bits", "0x10"}, "--bits: \"0x10\" is not a whole number"},
+        {{"run", "m.so", "m.ami", "--bits", "0"}, "--bits: 0 is outside 1 .. 10000000"},
+        {{"run", "m.so", "m.ami", "--bits", "99999999999999999999"},
+         "--bits: \"99999999999999999999\" is not a whole number"},
+        {{"run", "m.so", "m.ami", "--bit-time", "fast"}, "--bit-time: \"fast\" is not a number"},
+        {{"run", "m.so", "m.ami", "--bit-time", "1"}, "--bit-time: 1 is outside 1e-13 .. 1e-06"},
+        {{"run", "m.so", "m.ami", "--loss", "nan"}, "--loss: \"nan\" is not a number"},
+        {{"run", "m.so", "m.ami", "--samples-per-bit", "1"}, "--samples-per-bit: 1 is outside 2 .. 1024"},
+        {{"run", "m.so", "m.ami", "--stimulus", "prbs9"},
+         "--stimulus: \"prbs9\" is not one of prbs7, prbs15, prbs23, prbs31, step, pulse"},
+        {{"run", "m.so", "m.ami", "--set", "de"}, "--set: \"de\" is not NAME=VALUE"},
+        {{"sweep", "m.so", "m.ami", "--param", "de="}, "--param: \"de=\" is not NAME=VALUE"},
+        {{"run", "m.so"}, "run needs MODEL.so and MODEL.ami, got 1 file name"},
+        {{"run", "a", "b", "c"}, "run needs MODEL.so and MODEL.ami, got 3 file names"},
+        {{"sweep", "m.so", "m.ami"}, "sweep needs --param NAME=FROM:TO[:STEP] or NAME=V1,V2,..."},
+        {{"run", "m.so", "m.ami", "--param", "de=1"}, "--param belongs to sweep; use --set NAME=VALUE with run"},
+        {{"sweep", "m.so", "m.ami", "--param", "de=1", "--param", "de=2"},
+         "--param given twice: a sweep runs one parameter"},
+        {{"run", "m.so", "m.ami", "--wave", "w.csv", "--stimulus", "step"}, "--stimulus excludes --wave"},
+        {{"run", "m.so", "m.ami", "--loss", "3", "--impulse", "h.csv"}, "--loss excludes --impulse"},
+        {{"run", "m.so", "m.ami", "--bits", "10000000", "--samples-per-bit", "1024"},
+         "--bits 10000000 at 1024 samples per bit exceeds 2^28 samples"},
+    };
+    for (const auto& c : cases) {
+        const std::string error = ErrorOf(c.words);
+        EXPECT_EQ(error, c.error);
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+    }
+}
+
+// The one table gives --help and the README: every option is in both, with
+// its range and default.
+TEST(OptionTable, HelpAndTheReadmeShowEveryOptionOfTheTable)
+{
+    const std::string usage = CommandLine::Usage();
+    for (const char* option : {"--set", "--param", "--bit-time", "--samples-per-bit", "--bits", "--stimulus",
+                               "--wave", "--amplitude", "--loss", "--impulse", "--block", "--out", "--response-bits",
+                               "--skip-bits", "--rx", "--seed", "--help", "--version"})
+        EXPECT_NE(usage.find(option), std::string::npos) << option;
+    EXPECT_NE(usage.find("2 .. 1024 (default 32)"), std::string::npos) << usage;
+    EXPECT_NE(usage.find("1000; check: 256"), std::string::npos) << usage;
+
+    std::ifstream readme(std::string(HALVEX_SOURCE_DIR) + "/README.md");
+    std::stringstream text;
+    text << readme.rdbuf();
+    const std::string table = OptionTable::Markdown();
+    EXPECT_NE(text.str().find(table), std::string::npos)
+        << "README.md's option table differs from the option table; it should read:\n"
+        << table;
+}

@@ -1,0 +1,114 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "tools/amihost/report/EyePlot.h"
+#include "tools/amihost/signal/Prbs.h"
+#include "tools/amihost/report/ResponsePlot.h"
+#include "tools/amihost/signal/Stimulus.h"
+#include "tools/amihost/report/SvgPlot.h"
+
+namespace {
+
+// Well-formed XML in the small subset the writer uses: one prolog, elements
+// properly nested, attribute values quoted, no raw "<" or "&" in text.
+bool WellFormed(const std::string& xml, std::string& why)
+{
+    std::vector<std::string> open;
+    std::size_t i = xml.rfind("?>", 64) == std::string::npos ? 0 : xml.find("?>") + 2;
+    bool root = false;
+    while (i < xml.size()) {
+        if (xml[i] == '&') {
+            const std::size_t end = xml.find(';', i);
+            const std::string entity = xml.substr(i, end == std::string::npos ? 1 : end - i + 1);
+            if (entity != "&amp;" && entity != "&lt;" && entity != "&gt;" && entity != "&quot;")
+                return why = "bad entity at " + std::to_string(i), false;
+            i = end + 1;
+        } else if (xml[i] != '<') {
+            ++i;
+        } else {
+            const std::size_t end = xml.find('>', i);
+            if (end == std::string::npos)
+                return why = "unclosed tag", false;
+            const std::string tag = xml.substr(i + 1, end - i - 1);
+            if (tag.find('<') != std::string::npos)
+                return why = "\"<\" inside a tag", false;
+            if (tag[0] == '/') {
+                if (open.empty() || open.back() != tag.substr(1))
+                    return why = "mismatched </" + tag.substr(1) + ">", false;
+                open.pop_back();
+            } else {
+                const std::string name = tag.substr(0, tag.find_first_of(" /"));
+                if (open.empty() && root)
+                    return why = "second root", false;
+                root = true;
+                if (tag.back() != '/')
+                    open.push_back(name);
+                if (std::count(tag.begin(), tag.end(), '"') % 2 != 0)
+                    return why = "odd quotes in <" + name + ">", false;
+            }
+            i = end + 1;
+        }
+    }
+    if (!open.empty())
+        return why = "<" + open.back() + "> never closed", false;
+    return root;
+}
+
+} // namespace
+
+TEST(SvgPlot, TextIsEscapedAndTheDocumentIsWellFormed)
+{
+    SvgPlot plot(300, 200, "a < b & \"c\" \x01\xff");
+    plot.SetRange(0.0, 1.0, 5.0, 5.0); // an empty range is widened, not divided by
+    plot.Axes("x", "y > 0");
+    plot.Polyline({0.0, 0.5, std::nan(""), 1.0}, {5.0, 1e300, 5.0, 5.1}, "#123456", 1.0);
+    plot.Legend({{"one & two", "#ff0000"}});
+    const std::string svg = plot.Finish();
+    std::string why;
+    EXPECT_TRUE(WellFormed(svg, why)) << why;
+    EXPECT_NE(svg.find("a &lt; b &amp; &quot;c&quot; ?"), std::string::npos);
+    EXPECT_EQ(svg.find("nan"), std::string::npos);
+    EXPECT_EQ(svg.find("inf"), std::string::npos);
+}
+
+TEST(SvgPlot, EyesStaySmallWhateverTheNumberOfBits)
+{
+    const int spb = 32;
+    for (std::size_t bits : {40u, 20000u}) {
+        Stimulus s = Stimulus::Prbs(7, bits, spb, 1.0);
+        for (std::size_t i = 1; i < s.Wave.size(); ++i)
+            s.Wave[i] = 0.8 * s.Wave[i] + 0.2 * s.Wave[i - 1]; // some smoothing
+        EyeResult eye;
+        eye.Valid = true;
+        eye.Height = 0.5;
+        eye.Width = 0.8;
+        eye.Latency = 16;
+        eye.FirstBit = 2;
+        const std::string svg = EyePlot::Svg(s.Wave, eye, spb, "eye", "V");
+        std::string why;
+        EXPECT_TRUE(WellFormed(svg, why)) << why;
+        EXPECT_LT(svg.size(), 600000u) << bits;
+    }
+    // No bits at all still gives a document.
+    std::string why;
+    EXPECT_TRUE(WellFormed(EyePlot::Svg({}, EyeResult(), spb, "empty", "V"), why)) << why;
+}
+
+TEST(SvgPlot, ResponsesAreOnePolylineEachWithALegend)
+{
+    std::vector<ResponsePlot::Curve> curves;
+    for (int c = 0; c < 16; ++c)
+        curves.push_back({"de = " + std::to_string(c), std::vector<double>(5000, 0.1 * c)});
+    const std::string svg = ResponsePlot::Svg(curves, 1e-12, 100, 4000, "steps", "V");
+    std::string why;
+    EXPECT_TRUE(WellFormed(svg, why)) << why;
+    std::size_t lines = 0;
+    for (std::size_t at = svg.find("<polyline"); at != std::string::npos; at = svg.find("<polyline", at + 1))
+        ++lines;
+    EXPECT_EQ(lines, 16u);
+    EXPECT_NE(svg.find("de = 15"), std::string::npos);
+}

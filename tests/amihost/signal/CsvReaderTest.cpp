@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tools/amihost/signal/CsvReader.h"
+
+TEST(CsvReader, ReadsNumbersWithAHeaderCommentsAndAnySeparator)
+{
+    const std::string text = "\xEF\xBB\xBFtime,value\r\n# a comment\n\n0, 1.5\n1e-12;-2\n2e-12\t+3e0\n3e-12   4\n";
+    CsvTable table;
+    std::string error;
+    ASSERT_TRUE(CsvReader::ReadTable(text, "w.csv", 2, table, error)) << error;
+    ASSERT_EQ(table.Columns.size(), 2u);
+    EXPECT_EQ(table.Columns[1], (std::vector<double>{1.5, -2.0, 3.0, 4.0}));
+    EXPECT_EQ(table.Lines, (std::vector<int>{4, 5, 6, 7}));
+}
+
+TEST(CsvReader, FaultsNameTheFileAndLine)
+{
+    const struct {
+        const char* text;
+        std::size_t columns;
+        const char* message;
+    } cases[] = {
+        {"1\n2\nx\n", 1, "w.csv:3: field 1 \"x\" is not a finite number"},
+        {"a,b\n1,2\n3\n", 2, "w.csv:3: 1 columns where the rows before have 2"},
+        {"1,2,3\n", 2, "w.csv:1: 3 columns, expected 1 to 2"},
+        {"1\nnan\n", 1, "w.csv:2: field 1 \"nan\" is not a finite number"},
+        {"1\n1e999\n", 1, "w.csv:2: field 1 \"1e999\" is not a finite number"},
+        {"1,2\n3,\n", 2, "w.csv:2: field 2 \"\" is not a finite number"},
+        {"# nothing\n\n", 1, "w.csv:2: no numeric rows"},
+        {"", 1, "w.csv:1: no numeric rows"},
+        {"1\n+-2\n", 1, "w.csv:2: field 1 \"+-2\" is not a finite number"},
+    };
+    for (const auto& c : cases) {
+        CsvTable table;
+        std::string error;
+        EXPECT_FALSE(CsvReader::ReadTable(c.text, "w.csv", c.columns, table, error)) << c.text;
+        EXPECT_EQ(error, c.message);
+        EXPECT_TRUE(table.Columns.empty());
+    }
+}
+
+TEST(CsvReader, ASignalWithTimesMustLieOnTheSampleGrid)
+{
+    std::vector<double> values;
+    std::string error;
+    ASSERT_TRUE(CsvReader::ReadSignal("t,v\n1e-9,0.1\n1.5e-9,0.2\n2e-9,0.3\n", "w.csv", 5e-10, values, error));
+    EXPECT_EQ(values, (std::vector<double>{0.1, 0.2, 0.3}));
+    ASSERT_TRUE(CsvReader::ReadSignal("7\n8\n", "w.csv", 5e-10, values, error));
+    EXPECT_EQ(values, (std::vector<double>{7.0, 8.0}));
+
+    EXPECT_FALSE(CsvReader::ReadSignal("0,0.1\n5e-10,0.2\n1.2e-9,0.3\n", "w.csv", 5e-10, values, error));
+    EXPECT_EQ(error.substr(0, 9), "w.csv:3: ");
+    EXPECT_TRUE(values.empty());
+}
+
+TEST(CsvReader, ArbitraryBytesAreRefusedOrReadWithoutHarm)
+{
+    std::mt19937 random(5);
+    const char alphabet[] = "0123456789.,;eE+- \t\r\n#xn\0";
+    for (int round = 0; round < 3000; ++round) {
+        std::string text(random() % 64, ' ');
+        for (char& c : text)
+            c = alphabet[random() % (sizeof alphabet - 1)];
+        CsvTable table;
+        std::string error;
+        if (CsvReader::ReadTable(text, "f", 2, table, error)) {
+            ASSERT_FALSE(table.Columns.empty());
+            for (const std::vector<double>& column : table.Columns)
+                ASSERT_EQ(column.size(), table.Lines.size());
+        } else {
+            ASSERT_EQ(error.substr(0, 2), "f:");
+            ASSERT_EQ(error.find('\n'), std::string::npos);
+        }
+    }
+}

@@ -1,0 +1,153 @@
+#include "tools/amihost/cli/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstring>
+
+#include "tools/amihost/cli/OptionTable.h"
+
+#ifndef AMIHOST_VERSION
+#define AMIHOST_VERSION "unknown"
+#endif
+
+namespace {
+
+const char* const Commands[] = {"run", "sweep", "check"};
+const char* const CommandHelp[] = {"one setting: wave, step and pulse responses, eye and de-emphasis",
+                                   "every value of one parameter: table, step responses, one eye each",
+                                   "the conformance checks a simulator relies on"};
+
+const char* const Description =
+    "amihost: drives an IBIS-AMI model through AMI_Init, AMI_GetWave and AMI_Close as a channel simulator does.\n"
+    "usage: amihost run   MODEL.so MODEL.ami [options]\n"
+    "       amihost sweep MODEL.so MODEL.ami --param NAME=FROM:TO[:STEP]|V1,V2,... [options]\n"
+    "       amihost check MODEL.so MODEL.ami [options]\n";
+
+// The parser of one command line; the raw texts of --set, --param and the
+// file names are checked once parsing is done.
+struct Parser {
+    CLI::App App{Description, "amihost"};
+    std::vector<std::string> Settings;
+    std::vector<std::string> Sweeps;
+    std::vector<std::string> Files;
+
+    explicit Parser(HostOptions& options)
+    {
+        App.set_help_flag("-h,--help", "this text");
+        App.set_version_flag("--version", CommandLine::Version(), "the version of amihost");
+        App.require_subcommand(0, 1);
+        App.get_formatter()->column_width(34);
+        OptionTable::Declare(App, options, Settings, Sweeps);
+        for (int i = 0; i < 3; ++i) {
+            CLI::App* command = App.add_subcommand(Commands[i], CommandHelp[i]);
+            command->fallthrough();
+            command->add_option("files", Files, "MODEL.so MODEL.ami");
+        }
+    }
+};
+
+bool Known(const std::string& word)
+{
+    for (const char* name : Commands)
+        if (word == name)
+            return true;
+    return false;
+}
+
+// The checks that involve more than one option, after parsing.
+bool Finish(const Parser& parser, const std::string& command, HostOptions& o, std::string& error)
+{
+    if (parser.Files.size() != 2) {
+        error = command + " needs MODEL.so and MODEL.ami, got " + std::to_string(parser.Files.size()) +
+                " file name" + (parser.Files.size() == 1 ? "" : "s");
+        return false;
+    }
+    o.ModelPath = parser.Files[0];
+    o.AmiPath = parser.Files[1];
+    for (const std::string& text : parser.Settings) {
+        o.Settings.emplace_back();
+        ParameterString::ParseSetting(text, o.Settings.back(), error); // its form was checked
+    }
+    if (parser.Sweeps.size() > 1) {
+        error = "--param given twice: a sweep runs one parameter";
+        return false;
+    }
+    o.SweepSpec = parser.Sweeps.empty() ? std::string() : parser.Sweeps[0];
+    if (o.Action == HostOptions::Sweep && o.SweepSpec.empty()) {
+        error = "sweep needs --param NAME=FROM:TO[:STEP] or NAME=V1,V2,...";
+        return false;
+    }
+    if (o.Action != HostOptions::Sweep && !o.SweepSpec.empty()) {
+        error = "--param belongs to sweep; use --set NAME=VALUE with " + command;
+        return false;
+    }
+    o.HasLoss = parser.App.count("--loss") > 0;
+    if (o.Action == HostOptions::Check && parser.App.count("--bits") == 0)
+        o.Bits = HostOptions::DefaultCheckBits;
+    if (static_cast<double>(o.Bits) * o.SamplesPerBit > 268435456.0) {
+        error = "--bits " + std::to_string(o.Bits) + " at " + std::to_string(o.SamplesPerBit) +
+                " samples per bit exceeds 2^28 samples";
+        return false;
+    }
+    return true;
+}
+
+std::string OneLine(std::string text)
+{
+    for (char& c : text)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    return text;
+}
+
+} // namespace
+
+bool CommandLine::Parse(int argc, char** argv, HostOptions& options, std::string& error)
+{
+    options = HostOptions();
+    if (argc < 2) {
+        error = "no subcommand (run, sweep or check)";
+        return false;
+    }
+    const std::string first = argv[1];
+    if (first == "help")
+        return true;
+    if (first[0] != '-' && !Known(first)) {
+        error = "unknown subcommand \"" + first + "\" (expected run, sweep or check)";
+        return false;
+    }
+    Parser parser(options);
+    try {
+        parser.App.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        options.Action = HostOptions::Help;
+        return true;
+    } catch (const CLI::CallForVersion&) {
+        options.Action = HostOptions::Version;
+        return true;
+    } catch (const CLI::ArgumentMismatch& e) {
+        // "--bits: 1 required N missing": an option given without its value.
+        const std::string what = e.what();
+        error = "option " + what.substr(0, what.find(':')) + " needs a value";
+        return false;
+    } catch (const CLI::ParseError& e) {
+        error = OneLine(e.what());
+        return false;
+    }
+    const std::vector<CLI::App*> chosen = parser.App.get_subcommands();
+    if (chosen.empty()) {
+        error = "no subcommand (run, sweep or check)";
+        return false;
+    }
+    const std::string command = chosen[0]->get_name();
+    options.Action = command == "run" ? HostOptions::Run : command == "sweep" ? HostOptions::Sweep : HostOptions::Check;
+    return Finish(parser, command, options, error);
+}
+
+std::string CommandLine::Usage()
+{
+    HostOptions options;
+    return Parser(options).App.help();
+}
+
+std::string CommandLine::Version() { return std::string("amihost ") + AMIHOST_VERSION; }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "tools/amihost/cli/HostOptions.h"
+
+// The amihost command line, parsed with CLI11 from OptionTable:
+//   amihost run   MODEL.so MODEL.ami [options]
+//   amihost sweep MODEL.so MODEL.ami --param NAME=VALUES [options]
+//   amihost check MODEL.so MODEL.ami [options]
+//   amihost --help | --version
+// Options may stand before, between and after the file names; a repeated
+// option takes its last value (--set gathers all). Every fault gives one
+// line that names the option; the caller exits with status 2 for it.
+class CommandLine {
+public:
+    // False with one line in `error` for any fault; -h/--help (or "help")
+    // anywhere gives Action Help, --version Action Version.
+    static bool Parse(int argc, char** argv, HostOptions& options, std::string& error);
+
+    // The text of --help: usage lines, then every option of the table.
+    static std::string Usage();
+
+    // "amihost 1.2.0".
+    static std::string Version();
+};

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "tools/amihost/amifile/ParameterString.h"
+
+// What one amihost command line asks for, as OptionTable declares and
+// CommandLine fills it. The member initialisers are the defaults that
+// --help and the README's option table show.
+struct HostOptions {
+    enum Command { Help, Version, Run, Sweep, Check };
+
+    static constexpr std::size_t DefaultBits = 1000;
+    static constexpr std::size_t DefaultCheckBits = 256; // check's test waves are short
+
+    Command Action = Help;
+    std::string ModelPath;
+    std::string AmiPath;
+    double BitTime = 1e-10;            // seconds
+    int SamplesPerBit = 32;
+    std::size_t Bits = DefaultBits;    // DefaultCheckBits for check unless given
+    double Amplitude = 1.0;            // peak-to-peak swing of the NRZ stimulus
+    std::string StimulusKind = "prbs7";// prbs7|prbs15|prbs23|prbs31|step|pulse
+    std::string WaveFile;              // stimulus from a CSV file instead
+    bool HasLoss = false;
+    double LossDb = 0.0;               // built-in line, dB at Nyquist
+    std::string ImpulseFile;           // channel from a CSV file instead
+    std::size_t BlockSize = 1024;
+    std::vector<ParameterString::Setting> Settings; // --set, in order
+    std::string SweepSpec;             // --param
+    std::string OutDir = "amihost-out";
+    std::size_t ResponseBits = 96;
+    long SkipBits = -1;                // -1: until the step settles
+    bool Receiver = false;
+    unsigned Seed = 1;
+};

@@ -1,0 +1,187 @@
+#include "tools/amihost/cli/OptionTable.h"
+
+#include <CLI/CLI.hpp>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+using Row = OptionTable::Row;
+
+std::string Shown(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+// A finite decimal number within [low, high], written as a whole token.
+CLI::Validator Real(double low, double high)
+{
+    return CLI::Validator(
+        [low, high](std::string& text) -> std::string {
+            double value = 0.0;
+            const char* end = text.data() + text.size();
+            const std::from_chars_result r = std::from_chars(text.data(), end, value);
+            if (text.empty() || r.ec != std::errc() || r.ptr != end || !std::isfinite(value))
+                return "\"" + text + "\" is not a number";
+            if (!(value >= low && value <= high))
+                return text + " is outside " + Shown(low) + " .. " + Shown(high);
+            return std::string();
+        },
+        "", "real");
+}
+
+// A whole decimal number within [low, high].
+CLI::Validator Whole(long long low, long long high)
+{
+    return CLI::Validator(
+        [low, high](std::string& text) -> std::string {
+            long long value = 0;
+            const char* end = text.data() + text.size();
+            const std::from_chars_result r = std::from_chars(text.data(), end, value);
+            if (text.empty() || r.ec != std::errc() || r.ptr != end)
+                return "\"" + text + "\" is not a whole number";
+            if (value < low || value > high)
+                return text + " is outside " + std::to_string(low) + " .. " + std::to_string(high);
+            return std::string();
+        },
+        "", "whole");
+}
+
+// One of the listed words.
+CLI::Validator OneOf(const std::vector<std::string>& words)
+{
+    std::string list;
+    for (const std::string& word : words)
+        list += (list.empty() ? "" : ", ") + word;
+    return CLI::Validator(
+        [words, list](std::string& text) -> std::string {
+            for (const std::string& word : words)
+                if (text == word)
+                    return std::string();
+            return "\"" + text + "\" is not one of " + list;
+        },
+        "", "one of");
+}
+
+// NAME=VALUE with neither side empty.
+CLI::Validator NameEqualsValue()
+{
+    return CLI::Validator(
+        [](std::string& text) -> std::string {
+            ParameterString::Setting setting;
+            std::string error;
+            return ParameterString::ParseSetting(text, setting, error) ? std::string() : error;
+        },
+        "", "setting");
+}
+
+// The declarations, collecting each row as CLI11 gets it.
+class Declarer {
+public:
+    explicit Declarer(CLI::App& app) : app_(app) {}
+
+    template <typename T>
+    CLI::Option* Add(T& target, Row row, CLI::Validator check)
+    {
+        CLI::Option* option = Add(target, row);
+        option->check(check);
+        return option;
+    }
+
+    template <typename T>
+    CLI::Option* Add(T& target, Row row)
+    {
+        std::string help = row.Help;
+        if (!row.Range.empty())
+            help += "; " + row.Range;
+        if (!row.Default.empty())
+            help += " (default " + row.Default + ")";
+        CLI::Option* option = app_.add_option(row.Flag, target, help)->type_name(row.Value);
+        option->multi_option_policy(CLI::MultiOptionPolicy::TakeLast)->allow_extra_args(false);
+        rows_.push_back(std::move(row));
+        return option;
+    }
+
+    CLI::Option* Switch(bool& target, Row row)
+    {
+        CLI::Option* option = app_.add_flag(row.Flag, target, row.Help);
+        rows_.push_back(std::move(row));
+        return option;
+    }
+
+    std::vector<Row> Rows() { return std::move(rows_); }
+
+private:
+    CLI::App& app_;
+    std::vector<Row> rows_;
+};
+
+} // namespace
+
+std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector<std::string>& settings,
+                                      std::vector<std::string>& sweeps)
+{
+    const HostOptions d; // the defaults
+    Declarer t(app);
+    t.Add(settings, {"--set", "NAME=VALUE", "a parameter's value instead of the .ami default (repeatable; NAME "
+                                            "is a name or dotted path)", "", ""}, NameEqualsValue())
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    t.Add(sweeps, {"--param", "NAME=FROM:TO[:STEP]|V1,V2,...", "sweep: the values to run (a range of an "
+                                                               "integer parameter steps by 1)", "", ""},
+          NameEqualsValue())
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    t.Add(o.BitTime, {"--bit-time", "S", "bit time in seconds", "1e-13 .. 1e-06", Shown(d.BitTime)}, Real(1e-13, 1e-6));
+    t.Add(o.SamplesPerBit, {"--samples-per-bit", "N", "samples per bit; the sample interval is the bit time over "
+                                                      "it", "2 .. 1024", std::to_string(d.SamplesPerBit)},
+          Whole(2, 1024));
+    t.Add(o.Bits, {"--bits", "N", "bits of the stimulus", "1 .. 10000000",
+                   std::to_string(HostOptions::DefaultBits) + "; check: " +
+                       std::to_string(HostOptions::DefaultCheckBits)},
+          Whole(1, 10000000));
+    const std::vector<std::string> kinds = {"prbs7", "prbs15", "prbs23", "prbs31", "step", "pulse"};
+    CLI::Option* stimulus = t.Add(o.StimulusKind, {"--stimulus", "KIND", "NRZ stimulus, bit 1 = +V/2, bit 0 = -V/2",
+                                                   "prbs7, prbs15, prbs23, prbs31, step or pulse", d.StimulusKind},
+                                  OneOf(kinds));
+    t.Add(o.WaveFile, {"--wave", "FILE.csv",
+                       "stimulus wave from a CSV file (value, or time,value), instead of --stimulus", "", ""})
+        ->excludes(stimulus);
+    t.Add(o.Amplitude, {"--amplitude", "V", "peak-to-peak swing of the NRZ stimulus", "1e-12 .. 1e+06",
+                        Shown(d.Amplitude)}, Real(1e-12, 1e6));
+    CLI::Option* loss = t.Add(o.LossDb, {"--loss", "DB", "built-in lossy line with DB of loss at Nyquist "
+                                                         "(1 / (2 bit time))", "0 .. 100", ""}, Real(0.0, 100.0));
+    t.Add(o.ImpulseFile, {"--impulse", "FILE.csv", "channel impulse response h(t) in 1/s at the sample interval, "
+                                                   "from a CSV file, instead of --loss", "", ""})->excludes(loss);
+    t.Add(o.BlockSize, {"--block", "N", "samples per AMI_GetWave call", "1 .. 16777216", std::to_string(d.BlockSize)},
+          Whole(1, 1 << 24));
+    t.Add(o.OutDir, {"--out", "DIR", "output folder", "", d.OutDir});
+    t.Add(o.ResponseBits, {"--response-bits", "N", "bits of the step run after its edge", "8 .. 100000",
+                           std::to_string(d.ResponseBits)}, Whole(8, 100000));
+    t.Add(o.SkipBits, {"--skip-bits", "N", "bits left out of the eye", "0 .. 10000000", "until the step settles"},
+          Whole(0, 10000000));
+    t.Switch(o.Receiver, {"--rx", "", "the model is a receiver: the channel comes before it", "", ""});
+    t.Add(o.Seed, {"--seed", "N", "seed of check's random block sizes", "0 .. 4294967295", std::to_string(d.Seed)},
+          Whole(0, 4294967295LL));
+    return t.Rows();
+}
+
+std::string OptionTable::Markdown()
+{
+    CLI::App app;
+    HostOptions options;
+    std::vector<std::string> settings;
+    std::vector<std::string> sweeps;
+    std::string table = "| option | meaning | range | default |\n|---|---|---|---|\n";
+    for (const Row& row : Declare(app, options, settings, sweeps)) {
+        std::string value = row.Value;
+        for (std::size_t at = value.find('|'); at != std::string::npos; at = value.find('|', at + 2))
+            value.replace(at, 1, "\\|");
+        table += "| `" + row.Flag + (value.empty() ? "" : " " + value) + "` | " + row.Help + " | " + row.Range +
+                 " | " + row.Default + " |\n";
+    }
+    return table;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <string>
+
+#include "tools/amihost/amifile/AmiFile.h"
+#include "tools/amihost/cli/HostOptions.h"
+#include "tools/amihost/host/AmiModel.h"
+#include "tools/amihost/host/Conformance.h"
+#include "tools/amihost/host/Simulation.h"
+#include "tools/amihost/signal/Channel.h"
+#include "tools/amihost/signal/Stimulus.h"
+
+// How a command ends, the process's exit status: a bad command line (an
+// option, or a --set/--param value that the .ami file does not allow) is 2;
+// a file, the model or a check that fails is 1.
+enum ExitStatus { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
+
+// Prints "amihost: error: WHAT" on standard error (after what standard
+// output holds) and returns `status`.
+int Fail(ExitStatus status, const std::string& error);
+
+// Everything the subcommands share: the .ami file, the channel, the
+// stimulus and the loaded model, read in that order (the model last:
+// loading runs its code). Each step returns ExitOk or the status of its
+// fault, with the reason in `error`.
+struct Workbench {
+    AmiFile Ami;
+    Channel Link;
+    Stimulus Drive;
+    AmiModel Model;
+    std::string Parameters; // the parameter string, with --set applied
+
+    // The .ami file and the parameter string.
+    ExitStatus ReadAmi(const HostOptions& options, std::string& error);
+
+    // Everything, for run and sweep.
+    ExitStatus Prepare(const HostOptions& options, std::string& error);
+
+    SimulationConfig Config(const HostOptions& options) const;
+
+    // The settings of check's conformance runs.
+    static ConformanceConfig Checks(const HostOptions& options);
+
+    // The report's opening lines: model, flow, timing, stimulus, channel.
+    void PrintSetting(const HostOptions& options) const;
+
+private:
+    bool ReadChannel(const HostOptions& options, std::string& error);
+    bool ReadStimulus(const HostOptions& options, std::string& error);
+};

@@ -1,0 +1,31 @@
+// amihost: drives an IBIS-AMI model through its entry points the way a
+// channel simulator does. See HostCommands and CommandLine.
+#include <cstdio>
+#include <exception>
+#include <new>
+
+#include "tools/amihost/cli/CommandLine.h"
+#include "tools/amihost/cli/HostCommands.h"
+#include "tools/amihost/cli/Workbench.h"
+
+int main(int argc, char** argv)
+{
+    try {
+        HostOptions options;
+        std::string error;
+        if (!CommandLine::Parse(argc, argv, options, error))
+            return Fail(ExitUsage, error + " (amihost --help shows the usage)");
+        switch (options.Action) {
+        case HostOptions::Help: std::fputs(CommandLine::Usage().c_str(), stdout); return ExitOk;
+        case HostOptions::Version: std::printf("%s\n", CommandLine::Version().c_str()); return ExitOk;
+        case HostOptions::Run: return HostCommands::Run(options);
+        case HostOptions::Sweep: return HostCommands::Sweep(options);
+        case HostOptions::Check: return HostCommands::Check(options);
+        }
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "amihost: error: out of memory\n");
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "amihost: error: %s\n", e.what());
+    }
+    return ExitFailure;
+}

@@ -1,0 +1,93 @@
+#include "tools/amihost/host/AmiSession.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+// A C string of unknown origin, bounded so a missing terminator cannot run away.
+std::string Copied(const char* text)
+{
+    if (!text)
+        return std::string();
+    const void* end = std::memchr(text, '\0', 1u << 20);
+    std::string copy(text, end ? static_cast<const char*>(end) - text : (1u << 20));
+    for (char& c : copy)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    while (!copy.empty() && copy.back() == ' ')
+        copy.pop_back();
+    return copy;
+}
+
+} // namespace
+
+bool AmiSession::Init(const std::vector<double>& impulse, double sampleInterval, double bitTime,
+                      const std::string& parameters, std::string& error)
+{
+    Close();
+    std::vector<double> matrix = impulse;
+    if (matrix.empty())
+        matrix.push_back(1.0 / sampleInterval);
+    std::vector<char> text(parameters.begin(), parameters.end());
+    text.push_back('\0');
+    char* parametersOut = nullptr;
+    char* message = nullptr;
+    const long result = model_.Init(matrix.data(), static_cast<long>(matrix.size()), 0, sampleInterval, bitTime,
+                                    text.data(), &parametersOut, &handle_, &message);
+    message_ = Copied(message);
+    parametersOut_ = Copied(parametersOut);
+    samplesDone_ = 0;
+    if (result == 0) {
+        error = model_.Path + ": AMI_Init returned 0" + (message_.empty() ? " with no message" : ": " + message_);
+        return false;
+    }
+    if (!handle_) {
+        error = model_.Path + ": AMI_Init returned no memory handle";
+        return false;
+    }
+    return true;
+}
+
+bool AmiSession::GetWave(double* wave, std::size_t n, std::string& error)
+{
+    if (!handle_ || !model_.GetWave) {
+        error = model_.Path + (model_.GetWave ? ": AMI_GetWave on an instance that is not open"
+                                              : ": the model has no AMI_GetWave");
+        return false;
+    }
+    clock_.assign(n + 1, std::numeric_limits<double>::quiet_NaN());
+    char* parametersOut = nullptr;
+    if (model_.GetWave(wave, static_cast<long>(n), clock_.data(), &parametersOut, handle_) == 0) {
+        // The model may have moved the text AMI_Init's message pointed to,
+        // so there is no message to quote here.
+        error = model_.Path + ": AMI_GetWave returned 0 on samples " + std::to_string(samplesDone_) + " .. " +
+                std::to_string(samplesDone_ + n - (n > 0)) + " of the wave";
+        return false;
+    }
+    samplesDone_ += n;
+    return true;
+}
+
+bool AmiSession::Process(std::vector<double>& wave, std::size_t blockSize,
+                         const std::function<void(std::size_t)>& progress, std::string& error)
+{
+    for (std::size_t start = 0; start < wave.size(); start += blockSize) {
+        const std::size_t n = std::min(blockSize, wave.size() - start);
+        if (!GetWave(wave.data() + start, n, error))
+            return false;
+        if (progress)
+            progress(start + n);
+    }
+    return true;
+}
+
+bool AmiSession::Close()
+{
+    if (!handle_)
+        return true;
+    void* handle = handle_;
+    handle_ = nullptr;
+    return model_.Close(handle) != 0;
+}

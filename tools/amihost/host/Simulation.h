@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tools/amihost/host/AmiModel.h"
+#include "tools/amihost/signal/Channel.h"
+#include "tools/amihost/signal/EyeAnalysis.h"
+#include "tools/amihost/signal/Stimulus.h"
+
+// One setting of a model simulated as a channel simulator does it.
+//
+// Transmitter (the default): stimulus -> model (AMI_GetWave) -> channel ->
+// eye. Receiver: stimulus -> channel -> model -> eye. Either way AMI_Init
+// receives the channel's impulse response as its impulse matrix (h(t) in
+// 1/s, one row, no aggressors).
+//
+// Two instances run per setting: one on the stimulus, one on a unit step
+// (StepLeadBits of 0, then ResponseBits of 1) for the step and pulse
+// responses and, for a transmitter, the de-emphasis of its own output. Bits
+// before the chain has settled (the step at the eye within 2 % of its final
+// value, at most half the bits) are left out of the eye unless SkipBits says
+// otherwise; the eye's latency is searched over the step run's length.
+struct SimulationConfig {
+    static constexpr std::size_t StepLeadBits = 4;
+
+    double BitTime = 1e-10;         // seconds
+    int SamplesPerBit = 32;
+    std::size_t BlockSize = 1024;   // samples per AMI_GetWave call
+    std::size_t ResponseBits = 96;  // length of the step run after its edge
+    long SkipBits = -1;             // bits left out of the eye; -1: from the step response
+    bool Receiver = false;          // the model is a receiver
+    const Channel* Link = nullptr;  // never null when run
+    const Stimulus* Drive = nullptr;
+
+    double SampleInterval() const { return BitTime / SamplesPerBit; }
+};
+
+struct SimulationResult {
+    std::string Parameters;     // the string given to AMI_Init
+    std::string Message;        // AMI_Init's message, if any
+    std::string ParametersOut;  // AMI_Init's output parameters, if any
+    std::vector<double> Output;   // the model's output for the stimulus
+    std::vector<double> Received; // the wave at the eye
+    std::vector<double> TxStep;   // the model's own unit step response (transmitters only)
+    std::vector<double> RxStep;   // unit step response at the eye
+    std::vector<double> Pulse;    // one-UI pulse response at the eye, from RxStep
+    std::size_t StepEdge = 0;     // sample of the unit step's edge
+    double DeemphasisDb = 0.0;    // of TxStep (StepAnalysis); NaN for receivers or when undefined
+    EyeResult Eye;
+    // Eye height against the steady-state swing at the eye (stimulus swing
+    // times the final value of RxStep): compares settings on equalisation
+    // rather than on gain. NaN when the eye is not measured or the swing is 0.
+    double RelativeEye = 0.0;
+};
+
+class Simulation {
+public:
+    // Runs `parameters` through `model`. `progress`, if set, gets the
+    // samples passed through the model so far (of TotalSamples). False with
+    // the reason when AMI_Init or AMI_GetWave fails.
+    static bool Run(const AmiModel& model, const SimulationConfig& config, const std::string& parameters,
+                    SimulationResult& result, const std::function<void(std::size_t)>& progress,
+                    std::string& error);
+
+    // Samples that Run passes through the model.
+    static std::size_t TotalSamples(const SimulationConfig& config);
+};

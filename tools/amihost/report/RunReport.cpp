@@ -1,0 +1,79 @@
+#include "tools/amihost/report/RunReport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "tools/amihost/report/ResponsePlot.h"
+
+std::string RunReport::WaveCsv(const SimulationConfig& config, const SimulationResult& result)
+{
+    const double dt = config.SampleInterval();
+    const std::size_t rows = std::min(result.Received.size(), MaxWaveRows);
+    std::string wave = "time_s,stimulus,model_output,at_eye\n";
+    char line[160];
+    for (std::size_t i = 0; i < rows; ++i) {
+        std::snprintf(line, sizeof line, "%.9g,%.17g,%.17g,%.17g\n", static_cast<double>(i) * dt,
+                      config.Drive->Wave[i], result.Output[i], result.Received[i]);
+        wave += line;
+    }
+    return wave;
+}
+
+std::string RunReport::StepCsv(const SimulationConfig& config, const SimulationResult& result)
+{
+    const double dt = config.SampleInterval();
+    std::string step = config.Receiver ? "time_s,step_at_eye,pulse_at_eye\n"
+                                       : "time_s,step_model_output,step_at_eye,pulse_at_eye\n";
+    char line[160];
+    for (std::size_t i = 0; i < result.RxStep.size(); ++i) {
+        if (config.Receiver)
+            std::snprintf(line, sizeof line, "%.9g,%.17g,%.17g\n", static_cast<double>(i) * dt, result.RxStep[i],
+                          result.Pulse[i]);
+        else
+            std::snprintf(line, sizeof line, "%.9g,%.17g,%.17g,%.17g\n", static_cast<double>(i) * dt,
+                          result.TxStep[i], result.RxStep[i], result.Pulse[i]);
+        step += line;
+    }
+    return step;
+}
+
+std::string RunReport::StepSvg(const SimulationConfig& config, const SimulationResult& result,
+                               const std::string& title)
+{
+    std::vector<ResponsePlot::Curve> curves;
+    if (!config.Receiver)
+        curves.push_back({"model output", result.TxStep});
+    if (config.Receiver || !config.Link->IsNone())
+        curves.push_back({"at the eye", result.RxStep});
+    curves.push_back({"pulse at the eye", result.Pulse});
+    std::size_t first = 0;
+    std::size_t last = 0;
+    ResponsePlot::Window(curves, config.SamplesPerBit, first, last);
+    return ResponsePlot::Svg(curves, config.SampleInterval(), first, last, title, "output for a unit input step");
+}
+
+std::string RunReport::EyeLine(const EyeResult& eye, int samplesPerBit)
+{
+    if (!eye.Valid)
+        return "not measured (no bits of one of the two symbols after the skipped ones)";
+    char text[200];
+    if (eye.Height > 0.0)
+        std::snprintf(text, sizeof text, "height %.4f, width %.3f UI; best sampling %.2f UI after the bit starts, "
+                      "%zu bits measured after %zu skipped",
+                      eye.Height, eye.Width, static_cast<double>(eye.Latency) / samplesPerBit, eye.BitCount,
+                      eye.FirstBit);
+    else
+        std::snprintf(text, sizeof text, "closed (height %.4f at the best phase), %zu bits measured after %zu skipped",
+                      eye.Height, eye.BitCount, eye.FirstBit);
+    return text;
+}
+
+std::string RunReport::Decibels(double db)
+{
+    if (std::isnan(db))
+        return "n/a";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", db);
+    return text;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "tools/amihost/host/Simulation.h"
+
+// What `amihost run` writes and prints for one simulated setting: the files'
+// contents and the report's lines, built from the simulation alone so that
+// files are written only once everything they show is computed.
+class RunReport {
+public:
+    static constexpr std::size_t MaxWaveRows = std::size_t{1} << 20; // rows of wave.csv
+
+    // wave.csv: time, stimulus, model output, wave at the eye; the first
+    // MaxWaveRows samples. Values with 17 significant digits (bit exact).
+    static std::string WaveCsv(const SimulationConfig& config, const SimulationResult& result);
+
+    // step.csv: time, the model's own step (transmitters), step and pulse at the eye.
+    static std::string StepCsv(const SimulationConfig& config, const SimulationResult& result);
+
+    // step.svg: the step and pulse responses over the window of ResponsePlot::Window.
+    static std::string StepSvg(const SimulationConfig& config, const SimulationResult& result,
+                               const std::string& title);
+
+    // The eye line of the report: height, width, sampling instant and bits,
+    // or why there is no open eye.
+    static std::string EyeLine(const EyeResult& eye, int samplesPerBit);
+
+    // "%.2f" of a figure in dB, "n/a" for NaN.
+    static std::string Decibels(double db);
+};

@@ -1,0 +1,87 @@
+#include "tools/amihost/report/SweepReport.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+
+#include "tools/amihost/report/RunReport.h"
+
+namespace {
+
+std::string Format(const char* format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string Safe(const std::string& text)
+{
+    std::string safe = text;
+    for (char& c : safe)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '_'))
+            c = '_';
+    return safe;
+}
+
+} // namespace
+
+std::size_t SweepReport::Best(const std::vector<Row>& rows)
+{
+    std::size_t best = rows.size();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Row& r = rows[i];
+        if (!r.Eye.Valid || !(r.Eye.Height > 0.0) || !(r.RelativeEye > 0.0))
+            continue;
+        if (best == rows.size() || r.RelativeEye > rows[best].RelativeEye ||
+            (r.RelativeEye == rows[best].RelativeEye && r.Eye.Width > rows[best].Eye.Width))
+            best = i;
+    }
+    return best;
+}
+
+std::string SweepReport::Csv(const std::vector<Row>& rows, std::size_t best)
+{
+    std::string table = "setting,deemphasis_db,eye_height,eye_height_over_swing,eye_width_ui,best\n";
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        char line[200];
+        std::snprintf(line, sizeof line, "%s,%.6g,%.6g,%.6g,%.6g,%d\n", rows[i].Value.c_str(), rows[i].DeemphasisDb,
+                      rows[i].Eye.Valid ? rows[i].Eye.Height : std::nan(""), rows[i].RelativeEye, rows[i].Eye.Width,
+                      i == best ? 1 : 0);
+        table += line;
+    }
+    return table;
+}
+
+std::string SweepReport::Table(const std::string& key, const std::vector<Row>& rows, std::size_t best)
+{
+    const int width = static_cast<int>(std::max<std::size_t>(key.size(), 7));
+    char line[400];
+    std::snprintf(line, sizeof line, "%*s  de-emphasis (dB)  eye height (V)  eye / swing  eye width (UI)\n",
+                  width + 2, key.c_str());
+    std::string table = line;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const EyeResult& e = rows[i].Eye;
+        const bool open = e.Valid && e.Height > 0.0;
+        std::snprintf(line, sizeof line, "%*s %c  %16s  %14s  %11s  %14s\n", width, rows[i].Value.c_str(),
+                      i == best ? '*' : ' ', RunReport::Decibels(rows[i].DeemphasisDb).c_str(),
+                      !e.Valid ? "n/a" : open ? Format("%.4f", e.Height).c_str() : "closed",
+                      open ? Format("%.3f", rows[i].RelativeEye).c_str() : "-",
+                      !e.Valid ? "n/a" : Format("%.3f", e.Width).c_str());
+        table += line;
+    }
+    if (best < rows.size())
+        table += "\n* best for this channel: " + key + "=" + rows[best].Value +
+                 " (largest eye height against the steady swing at the eye)\n";
+    else
+        table += "\nno setting opens the eye on this channel\n";
+    return table;
+}
+
+std::string SweepReport::EyeFileName(const std::string& key, const std::string& value)
+{
+    return "eye_" + Safe(key) + "_" + Safe(value) + ".svg";
+}
+
+std::string SweepReport::EyeFilePattern(const std::string& key) { return "eye_" + Safe(key) + "_<value>.svg"; }

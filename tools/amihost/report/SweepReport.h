@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "tools/amihost/signal/EyeAnalysis.h"
+
+// The table of `amihost sweep`: one row per value of the swept parameter,
+// the best setting marked, as CSV (sweep.csv) and as the printed table.
+class SweepReport {
+public:
+    struct Row {
+        std::string Value;     // the parameter's value, as sent
+        double DeemphasisDb;   // NaN when undefined
+        EyeResult Eye;
+        double RelativeEye;    // eye height against the steady swing at the eye
+    };
+
+    // The best row: the largest open eye against the swing, ties to the
+    // wider eye, the first of equals; rows.size() when no eye is open.
+    static std::size_t Best(const std::vector<Row>& rows);
+
+    // sweep.csv: setting, de-emphasis, eye height, height over swing, width, best (0/1).
+    static std::string Csv(const std::vector<Row>& rows, std::size_t best);
+
+    // The printed table under a header naming `key`, best row marked "*",
+    // and the closing line that names the best setting.
+    static std::string Table(const std::string& key, const std::vector<Row>& rows, std::size_t best);
+
+    // "eye_KEY_VALUE.svg", with every character but letters, digits, ".",
+    // "-" and "_" replaced by "_".
+    static std::string EyeFileName(const std::string& key, const std::string& value);
+    // "eye_KEY_<value>.svg", for the report.
+    static std::string EyeFilePattern(const std::string& key);
+};

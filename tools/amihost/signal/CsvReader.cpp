@@ -1,0 +1,163 @@
+#include "tools/amihost/signal/CsvReader.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+bool IsSeparator(char c) { return c == ',' || c == ';' || c == ' ' || c == '\t' || c == '\r'; }
+
+// Parses the whole of [begin, end) as a finite decimal number ("+" allowed).
+bool ParseNumber(const char* begin, const char* end, double& value)
+{
+    bool plus = false;
+    if (begin != end && *begin == '+') {
+        ++begin;
+        plus = true;
+    }
+    if (begin == end || (plus && *begin == '-'))
+        return false;
+    const std::from_chars_result r = std::from_chars(begin, end, value);
+    return r.ec == std::errc() && r.ptr == end && std::isfinite(value);
+}
+
+std::string Where(const std::string& name, int line)
+{
+    return name + ":" + std::to_string(line) + ": ";
+}
+
+// Splits one line into its fields (blank-separated fields may be separated by
+// several blanks; "," and ";" separate exactly once, so "1,,2" has an empty
+// field).
+void SplitFields(const char* begin, const char* end, std::vector<std::pair<const char*, const char*>>& fields)
+{
+    fields.clear();
+    const char* p = begin;
+    while (p != end && (*p == ' ' || *p == '\t' || *p == '\r'))
+        ++p;
+    while (p != end) {
+        const char* start = p;
+        while (p != end && !IsSeparator(*p))
+            ++p;
+        fields.emplace_back(start, p);
+        while (p != end && (*p == ' ' || *p == '\t' || *p == '\r'))
+            ++p;
+        if (p != end && (*p == ',' || *p == ';')) {
+            ++p;
+            while (p != end && (*p == ' ' || *p == '\t' || *p == '\r'))
+                ++p;
+            if (p == end)
+                fields.emplace_back(p, p); // a trailing separator leaves an empty field
+        }
+    }
+}
+
+std::string FieldText(const std::pair<const char*, const char*>& field)
+{
+    std::string text(field.first, field.second);
+    if (text.size() > 40)
+        text = text.substr(0, 40) + "...";
+    return text;
+}
+
+} // namespace
+
+bool CsvReader::ReadTable(const std::string& text, const std::string& name,
+                          std::size_t maxColumns, CsvTable& table, std::string& error)
+{
+    table = CsvTable();
+    std::vector<std::pair<const char*, const char*>> fields;
+    std::vector<double> row;
+    bool headerAllowed = true;
+    int line = 0;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p != end) {
+        const char* lineEnd = p;
+        while (lineEnd != end && *lineEnd != '\n')
+            ++lineEnd;
+        ++line;
+        const char* lineBegin = p;
+        p = lineEnd == end ? end : lineEnd + 1;
+        if (line == 1 && lineEnd - lineBegin >= 3 && static_cast<unsigned char>(lineBegin[0]) == 0xEF &&
+            static_cast<unsigned char>(lineBegin[1]) == 0xBB && static_cast<unsigned char>(lineBegin[2]) == 0xBF)
+            lineBegin += 3; // byte-order mark
+        SplitFields(lineBegin, lineEnd, fields);
+        if (fields.empty() || *fields[0].first == '#')
+            continue;
+
+        row.clear();
+        std::size_t bad = fields.size();
+        for (std::size_t i = 0; i < fields.size() && bad == fields.size(); ++i) {
+            double value = 0.0;
+            if (ParseNumber(fields[i].first, fields[i].second, value))
+                row.push_back(value);
+            else
+                bad = i;
+        }
+        if (bad != fields.size()) {
+            if (headerAllowed) {
+                headerAllowed = false;
+                continue;
+            }
+            error = Where(name, line) + "field " + std::to_string(bad + 1) + " \"" +
+                    FieldText(fields[bad]) + "\" is not a finite number";
+            table = CsvTable();
+            return false;
+        }
+        headerAllowed = false;
+        if (table.Columns.empty()) {
+            if (row.size() > maxColumns) {
+                error = Where(name, line) + std::to_string(row.size()) + " columns, expected " +
+                        (maxColumns == 1 ? std::string("1") : "1 to " + std::to_string(maxColumns));
+                return false;
+            }
+            table.Columns.resize(row.size());
+        } else if (row.size() != table.Columns.size()) {
+            error = Where(name, line) + std::to_string(row.size()) + " columns where the rows before have " +
+                    std::to_string(table.Columns.size());
+            table = CsvTable();
+            return false;
+        }
+        if (table.Lines.size() >= MaxRows) {
+            error = Where(name, line) + "more than " + std::to_string(MaxRows) + " rows";
+            table = CsvTable();
+            return false;
+        }
+        for (std::size_t c = 0; c < row.size(); ++c)
+            table.Columns[c].push_back(row[c]);
+        table.Lines.push_back(line);
+    }
+    if (table.Lines.empty()) {
+        error = name + ":" + std::to_string(line > 0 ? line : 1) + ": no numeric rows";
+        return false;
+    }
+    return true;
+}
+
+bool CsvReader::ReadSignal(const std::string& text, const std::string& name, double sampleInterval,
+                           std::vector<double>& values, std::string& error)
+{
+    values.clear();
+    CsvTable table;
+    if (!ReadTable(text, name, 2, table, error))
+        return false;
+    if (table.Columns.size() == 2) {
+        const std::vector<double>& time = table.Columns[0];
+        for (std::size_t i = 0; i < time.size(); ++i) {
+            const double expected = time[0] + static_cast<double>(i) * sampleInterval;
+            if (!(std::fabs(time[i] - expected) <= 1e-3 * sampleInterval)) {
+                char text[160];
+                std::snprintf(text, sizeof text,
+                              "time %.9g s is off the sample grid (expected %.9g s: one sample "
+                              "every %.9g s)",
+                              time[i], expected, sampleInterval);
+                error = Where(name, table.Lines[i]) + text;
+                return false;
+            }
+        }
+    }
+    values = std::move(table.Columns.back());
+    return true;
+}
