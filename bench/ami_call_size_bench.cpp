@@ -18,10 +18,10 @@
 
 #include <algorithm>
 #include <ctime>
-#include <random>
 #include <vector>
 
 #include "ami/AmiEntryPoints.h"
+#include "bench/NrzWave.h"
 #include "runtime/filters/FirBlockKernel.h"
 
 namespace {
@@ -148,19 +148,6 @@ BENCHMARK(Limit)->Unit(benchmark::kMillisecond);
 
 // ---- The model --------------------------------------------------------------
 
-std::vector<double> Prbs(std::size_t n)
-{
-    std::mt19937 random(3);
-    std::vector<double> wave(n);
-    double level = 0.5;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i % 32 == 0)
-            level = (random() & 1) ? 0.5 : -0.5;
-        wave[i] = level;
-    }
-    return wave;
-}
-
 void GetWave(benchmark::State& state)
 {
     const double limit = LimitSamplesPerSecond();
@@ -174,7 +161,7 @@ void GetWave(benchmark::State& state)
     const std::size_t size = static_cast<std::size_t>(state.range(0));
     // A fresh stretch of the signal for every call (filtering the output
     // again would drift towards overflow), cycling through 1 MB.
-    const std::vector<double> source = Prbs(size > 131072 ? size : 131072);
+    const std::vector<double> source = NrzWave(size > 131072 ? size : 131072, 3);
     std::vector<double> wave(size);
     double clock[2];
     std::size_t at = 0;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "ami/AmiEntryPoints.h"
+#include "bench/NrzWave.h"
 
 namespace {
 
@@ -56,22 +57,9 @@ void* Open()
     return handle;
 }
 
-std::vector<double> Wave(std::size_t n)
-{
-    std::mt19937 random(5);
-    std::vector<double> wave(n);
-    double level = 0.5;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (i % 32 == 0)
-            level = (random() & 1) ? 0.5 : -0.5;
-        wave[i] = level;
-    }
-    return wave;
-}
-
 void Soak(benchmark::State& state)
 {
-    const std::vector<double> input = Wave(TotalSamples);
+    const std::vector<double> input = NrzWave(TotalSamples, 5);
     std::vector<double> soaked = input;
     std::vector<double> clock;
     double init = 0.0, warm = 0.0, end = 0.0;

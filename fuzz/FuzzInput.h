@@ -63,6 +63,18 @@ private:
     std::size_t at_ = 0;
 };
 
+// Whether an input is one of the `oneIn` (a power of two) whose FNV-1a 64
+// hash it divides: a choice the fuzzer cannot learn, so mutations of such an
+// input hardly ever inherit it. For what is costly and should stay rare
+// whatever the corpus holds (a call of tens of thousands of samples).
+inline bool OneInputIn(const std::uint8_t* data, std::size_t size, std::uint64_t oneIn)
+{
+    std::uint64_t hash = 0xcbf29ce484222325ull;
+    for (std::size_t i = 0; i < size; ++i)
+        hash = (hash ^ data[i]) * 0x100000001b3ull;
+    return hash % oneIn == 0;
+}
+
 // Sample values a simulator may send, or a faulty one: zeros of both signs,
 // ordinary levels, the extremes, denormals, NaN and the infinities.
 constexpr double SpecialSamples[] = {0.0,

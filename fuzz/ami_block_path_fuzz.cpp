@@ -117,15 +117,6 @@ std::size_t ShortCallSize(FuzzInput::Reader& in)
     return static_cast<std::size_t>(in.Unsigned(2) % 4200);
 }
 
-// Whether the input makes a long call: FNV-1a 64 of its bytes, 1 in 2048.
-bool MakesLongCall(const std::uint8_t* data, std::size_t size)
-{
-    std::uint64_t hash = 0xcbf29ce484222325ull;
-    for (std::size_t i = 0; i < size; ++i)
-        hash = (hash ^ data[i]) * 0x100000001b3ull;
-    return hash % 2048 == 0;
-}
-
 // `wanted` samples, cut to what `budget` pays for at `cost` a sample.
 std::size_t Afford(std::size_t wanted, double& budget, double cost)
 {
@@ -181,7 +172,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     twins.Reference.BlockKernels = nullptr;
 
     const double cost = SampleCost(twins.Taps);
-    double longBudget = MakesLongCall(data, size) ? LongCallBudget : 0.0;
+    double longBudget = FuzzInput::OneInputIn(data, size, 2048) ? LongCallBudget : 0.0;
     double budget = CallBudget;
     std::vector<double> wave;
     for (std::size_t call = 0; call < MaxCalls && !in.Done(); ++call) {

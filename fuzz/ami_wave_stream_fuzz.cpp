@@ -8,13 +8,15 @@
 // choosing, so that an input does what it does whatever ran before it.
 //
 // Input, read front to back (a short input reads as zeros past its end):
-//   byte 0    timing (see Timings)
+//   byte 0    timing (see TimingOf: the cheaper ones more often)
 //   byte 1    de (see Settings)
 //   then per call, up to MaxCalls calls while input is left:
-//     byte    size class: below 96 a size 0 .. 63 from the next byte, below
-//             160 0 .. 4199 from the next two, below 224 0 .. 70000 from the
-//             next three, else -1 .. -3 (a faulty size) from the next byte;
-//             cut to the input's budget
+//     bytes   the size. In one input of 256 (FuzzInput::OneInputIn) the
+//             first call is a long one, of 0 .. 70000 samples from three
+//             bytes. Every other call reads a size class: below 176 a size
+//             0 .. 63 from the next byte, below 240 0 .. 4199 from the next
+//             two, else -1 .. -3 (a faulty size) from the next byte; the
+//             calls of an input that are not long share ShortSamples
 //     byte    flags: 1 null wave pointer, 2 null clock-time pointer
 //     byte    sample kind, then the samples it reads (FuzzInput::FillWave)
 //
@@ -26,6 +28,7 @@
 // successful call leaves a non-finite sample although every sample so far
 // was modest (|x| <= 1e100) at a bit time of at most a second.
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -44,26 +47,27 @@ using FuzzInput::Check;
 
 struct Timing {
     double SampleInterval, BitTime; // seconds
-    double Taps;                    // about, per filter, for the input's budget
 };
 
 // 5, 100 and 2047 taps a filter; and an absurd timing of 2.9e222 s at one
 // sample a bit, whose single tap is near 1e226, so that modest samples
 // overflow (its output is not expected to be finite).
-constexpr Timing Timings[] = {{1e-9, 1e-9, 5},
-                              {5e-11, 1e-10, 100},
-                              {7.8125e-11 / 32, 7.8125e-11, 2047},
-                              {2.9e222, 2.9e222, 1}};
+constexpr Timing Timings[] = {
+    {1e-9, 1e-9}, {5e-11, 1e-10}, {7.8125e-11 / 32, 7.8125e-11}, {2.9e222, 2.9e222}};
 constexpr unsigned TimingCount = sizeof Timings / sizeof Timings[0];
+// Byte 0 modulo 8 picks Timings[TimingOf[...]]: the default, whose block
+// convolution costs 400 times the 5-tap one, once in 8.
+constexpr unsigned TimingOf[8] = {0, 0, 0, 1, 1, 3, 3, 2};
 
 constexpr double Settings[] = {0, 3, 7.5, 9, 11, 15, 14.5, -0.4, 15.5, -0.6,
                                std::numeric_limits<double>::quiet_NaN()};
 constexpr unsigned SettingCount = sizeof Settings / sizeof Settings[0];
 
 constexpr std::size_t MaxCalls = 10;
-// Per input, at the cost of the per-sample path (a de out of range), which
-// fails at its first sample anyway; the block path costs a sixteenth.
-constexpr double MultiplyAddBudget = 2e7;
+// Samples that the calls of an input share, but a long call. The block path
+// takes them (the per-sample path fails at its first sample: de out of
+// range), so what costs is the waves' own memory and the checks.
+constexpr long ShortSamples = 4000;
 
 void* HandleFor(unsigned timing)
 {
@@ -87,15 +91,13 @@ void Restart(AmiInstance& instance, double de)
     instance.MessageText.clear();
 }
 
-long CallSize(FuzzInput::Reader& in)
+long ShortCallSize(FuzzInput::Reader& in)
 {
     const std::uint8_t sizeClass = in.Byte();
-    if (sizeClass < 96)
+    if (sizeClass < 176)
         return in.Byte() % 64;
-    if (sizeClass < 160)
+    if (sizeClass < 240)
         return static_cast<long>(in.Unsigned(2) % 4200);
-    if (sizeClass < 224)
-        return static_cast<long>(in.Unsigned(3) % 70001);
     return -1 - static_cast<long>(in.Byte() % 3);
 }
 
@@ -120,11 +122,12 @@ bool AllFinite(const std::vector<double>& wave)
 void Call(void* handle, std::vector<double>& wave, long size, std::uint8_t flags, bool deValid,
           bool& modestSoFar)
 {
-    std::vector<double> clock(wave.size() + 1, 7.0);
+    // The model writes at most the first clock time; the second must stay.
+    double clock[2] = {7.0, 7.0};
     const std::vector<double> before = wave;
     const bool nullWave = (flags & 1) != 0;
     const long ok = AMI_GetWave(nullWave ? nullptr : wave.data(), size,
-                                flags & 2 ? nullptr : clock.data(), nullptr, handle);
+                                flags & 2 ? nullptr : clock, nullptr, handle);
     Check(ok == 0 || ok == 1);
     const bool mustFail = size < 0 || (nullWave && size > 0) || (size > 0 && !deValid);
     Check(!(mustFail && ok == 1));
@@ -133,6 +136,7 @@ void Call(void* handle, std::vector<double>& wave, long size, std::uint8_t flags
             Check(std::memcmp(&wave[i], &before[i], sizeof(double)) == 0);
         return;
     }
+    Check(clock[1] == 7.0);
     if (!(flags & 2))
         Check(size == 0 ? clock[0] == 7.0 : clock[0] == -1.0);
     modestSoFar = modestSoFar && Modest(before);
@@ -145,7 +149,7 @@ void Call(void* handle, std::vector<double>& wave, long size, std::uint8_t flags
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     FuzzInput::Reader in(data, size);
-    const unsigned timing = in.Byte() % TimingCount;
+    const unsigned timing = TimingOf[in.Byte() % 8];
     void* handle = HandleFor(timing);
     AmiInstance& instance = *static_cast<AmiInstance*>(handle);
     const double de = Settings[in.Byte() % SettingCount];
@@ -156,13 +160,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // interval, so at a bit time of at most a second modest samples give
     // finite sums; the absurd timing's taps are near 1e226.
     bool modestSoFar = Timings[timing].BitTime <= 1.0;
-    double budget = MultiplyAddBudget / (Halvex_tx::NumFilters * Timings[timing].Taps);
+    const bool longCall = FuzzInput::OneInputIn(data, size, 256);
+    long budget = ShortSamples;
     std::vector<double> wave;
     for (std::size_t call = 0; call < MaxCalls && !in.Done(); ++call) {
-        long n = CallSize(in);
-        if (static_cast<double>(n) > budget)
-            n = static_cast<long>(budget);
-        budget -= n > 0 ? static_cast<double>(n) : 0.0;
+        long n;
+        if (call == 0 && longCall) {
+            n = static_cast<long>(in.Unsigned(3) % 70001);
+        } else {
+            n = std::min(ShortCallSize(in), budget);
+            budget -= n > 0 ? n : 0;
+        }
         const std::uint8_t flags = in.Byte();
         wave.assign(n > 0 ? static_cast<std::size_t>(n) : 0, 0.0);
         FuzzInput::FillWave(in, in.Byte(), wave);
