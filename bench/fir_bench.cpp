@@ -7,9 +7,9 @@
 // order; each benchmark first checks that their outputs agree bit for bit.
 // "Chain" is a floor for comparison: the same number of dependent
 // multiply-adds over two plain arrays, with no ring and no block around it.
-// "Setup" times TimeResponseFIR::Setup on a table of the model's size (47000
-// points over about 5 ns at 32 samples per 78.125 ps bit: 2047 taps); the
-// model builds 16 of them per instance.
+// "Setup" times TimeResponseFIR::Setup on a table of the model's size (the
+// points of one entry of the step-response table, over about 5 ns at 32
+// samples per 78.125 ps bit: 2047 taps); the model builds 16 per instance.
 
 #include <benchmark/benchmark.h>
 
@@ -21,6 +21,7 @@
 #include <random>
 #include <vector>
 
+#include "model/StepResponseTable.h"
 #include "runtime/filters/FIR.h"
 #include "runtime/filters/FirKernel.h"
 #include "runtime/filters/TimeResponseFIR.h"
@@ -193,11 +194,11 @@ void BM_SixteenFilters(benchmark::State& state)
         delete b;
 }
 
-// A smooth 47000-point step response; Setup shifts the stamps only on its
-// first call, every later call walks the same (already shifted) table.
+// A smooth step response of a table entry's size; Setup shifts the stamps
+// only on its first call, every later call walks the same (shifted) table.
 void BM_TimeResponseSetup(benchmark::State& state)
 {
-    constexpr int points = 47000;
+    constexpr int points = StepResponseLayout::PointCount;
     constexpr double span = 4.9966e-9, rate = 32.0 / 78.125e-12;
     std::vector<double> stamps(points), values(points);
     for (int k = 0; k < points; ++k) {
