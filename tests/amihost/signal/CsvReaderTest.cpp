@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 #include <string>
 #include <vector>
@@ -100,6 +101,15 @@ TEST(CsvReader, ASignalWhoseTimesDoNotRiseIsRefusedAtItsLine)
     EXPECT_FALSE(CsvReader::ReadSignal("0,0.1\n5e-10,0.2\n5e-10,0.3\n", "w.csv", 5e-10, values, error));
     EXPECT_EQ(error, "w.csv:3: time 5e-10 s does not come after 5e-10 s: times must rise");
     EXPECT_TRUE(values.empty());
+
+    // A grid too fine for the file's span, or none at all, is refused before
+    // anything is allocated.
+    EXPECT_FALSE(CsvReader::ReadSignal("0,1\n1,2\n", "w.csv", 1e-300, values, error));
+    EXPECT_EQ(error.rfind("w.csv: its 1 s span would take ", 0), 0u) << error;
+    for (double interval : {0.0, -1e-12, std::nan(""), HUGE_VAL}) {
+        EXPECT_FALSE(CsvReader::ReadSignal("1\n", "w.csv", interval, values, error)) << interval;
+        EXPECT_TRUE(values.empty());
+    }
 }
 
 TEST(CsvReader, ArbitraryBytesAreRefusedOrReadWithoutHarm)

@@ -144,6 +144,10 @@ bool CsvReader::ReadSignal(const std::string& text, const std::string& name, dou
     values.clear();
     if (source)
         *source = SignalSource();
+    if (!(sampleInterval > 0.0 && std::isfinite(sampleInterval))) {
+        error = name + ": no sample grid to read it onto (the sample interval must be finite and positive)";
+        return false;
+    }
     CsvTable table;
     if (!ReadTable(text, name, 2, table, error))
         return false;
@@ -161,6 +165,14 @@ bool CsvReader::ReadSignal(const std::string& text, const std::string& name, dou
             error = Where(name, table.Lines[i]) + text;
             return false;
         }
+    const double span = (time.back() - time.front()) / sampleInterval;
+    if (!onGrid && !(span < static_cast<double>(MaxRows))) {
+        char text[160];
+        std::snprintf(text, sizeof text, "%s: its %.9g s span would take %.9g samples on the grid of %.9g s, more "
+                      "than %zu", name.c_str(), time.back() - time.front(), span + 1.0, sampleInterval, MaxRows);
+        error = text;
+        return false;
+    }
     if (source) {
         source->Resampled = !onGrid;
         source->FileStep = time.size() > 1 ? (time.back() - time.front()) / static_cast<double>(time.size() - 1)
