@@ -412,7 +412,7 @@ bool IbisReader::ModelKeyword(Keyword keyword, std::string_view rest)
         if (!NotTwice(range.Line, what))
             return false;
         Syntax::SplitFields(rest, fields_);
-        return Corners(0, keyword_, range);
+        return Corners(0, keyword_, "", range);
     }
     int* firstLine = &model.Ramp.Line;
     body_ = Body::Ramp;

@@ -80,10 +80,13 @@ private:
     bool Count();
     bool NotTwice(int firstLine, const std::string& what);
     bool Takes(std::string_view rest);
-    bool Number(std::string_view token, const std::string& what, double& value);
-    bool NumberOrNa(std::string_view token, const std::string& what, std::optional<double>& value);
+    // Messages name the value as `what` followed by `detail` (so that a
+    // row builds no text unless it fails).
+    bool Number(std::string_view token, const std::string& what, const char* detail, double& value);
+    bool NumberOrNa(std::string_view token, const std::string& what, const char* detail,
+                    std::optional<double>& value);
     // Values from fields_: three (typ min max) from fields_[first] on, or one.
-    bool Corners(std::size_t first, const std::string& what, IbisCorners<double>& out);
+    bool Corners(std::size_t first, const std::string& what, const char* detail, IbisCorners<double>& out);
     bool Slopes(const std::string& what, IbisCorners<IbisSlope>& out);
     bool Single(const std::string& what, IbisValue& out);
     bool OneWord(std::string_view rest, std::string& word);

@@ -48,24 +48,26 @@ bool IbisReader::OneWord(std::string_view rest, std::string& word)
     return true;
 }
 
-bool IbisReader::Number(std::string_view token, const std::string& what, double& value)
+bool IbisReader::Number(std::string_view token, const std::string& what, const char* detail, double& value)
 {
-    return IbisNumber::Parse(token, value) || Fail(what + ": " + Syntax::Quoted(token) + " is not a number");
+    return IbisNumber::Parse(token, value) || Fail(what + detail + ": " + Syntax::Quoted(token) + " is not a number");
 }
 
-bool IbisReader::NumberOrNa(std::string_view token, const std::string& what, std::optional<double>& value)
+bool IbisReader::NumberOrNa(std::string_view token, const std::string& what, const char* detail,
+                            std::optional<double>& value)
 {
-    return IbisNumber::ParseOrNa(token, value) || Fail(what + ": " + Syntax::Quoted(token) + " is not a number or NA");
+    return IbisNumber::ParseOrNa(token, value) ||
+           Fail(what + detail + ": " + Syntax::Quoted(token) + " is not a number or NA");
 }
 
-bool IbisReader::Corners(std::size_t first, const std::string& what, IbisCorners<double>& out)
+bool IbisReader::Corners(std::size_t first, const std::string& what, const char* detail, IbisCorners<double>& out)
 {
     if (fields_.size() != first + 3)
-        return Fail(what + " needs 3 values (typ min max)" + Found(fields_.size() - first));
+        return Fail(what + detail + " needs 3 values (typ min max)" + Found(fields_.size() - first));
     std::optional<double>* const corners[] = {&out.Typ, &out.Min, &out.Max};
     for (int k = 0; k < 3; ++k)
-        if (!NumberOrNa(fields_[first + k], what + " " + CornerNames[k], *corners[k]))
-            return false;
+        if (!IbisNumber::ParseOrNa(fields_[first + k], *corners[k]))
+            return NumberOrNa(fields_[first + k], what + detail + " " + CornerNames[k], "", *corners[k]);
     out.Line = line_;
     return true;
 }
@@ -87,7 +89,7 @@ bool IbisReader::Single(const std::string& what, IbisValue& out)
 {
     if (fields_.size() != 1)
         return Fail(what + " takes one value" + Found(fields_.size()));
-    if (!NumberOrNa(fields_[0], what, out.Value))
+    if (!NumberOrNa(fields_[0], what, "", out.Value))
         return false;
     out.Line = line_;
     return true;
@@ -110,7 +112,7 @@ bool IbisReader::ModelLine(std::string_view content)
         return true;
     }
     if (key == "c_comp")
-        return NotTwice(model.CComp.Line, what) && Corners(0, shown, model.CComp);
+        return NotTwice(model.CComp.Line, what) && Corners(0, shown, "", model.CComp);
     IbisValue* const values[] = {&model.Vmeas, &model.Vref, &model.Rref, &model.Cref};
     const char* const keys[] = {"vmeas", "vref", "rref", "cref"};
     for (int k = 0; k < 4; ++k)
@@ -129,7 +131,7 @@ bool IbisReader::PackageLine(std::string_view content)
     for (int k = 0; k < 3; ++k)
         if (key == keys[k])
             return NotTwice(values[k]->Line, Syntax::Shown(name) + " in [Package]") &&
-                   Corners(0, Syntax::Shown(name), *values[k]);
+                   Corners(0, Syntax::Shown(name), "", *values[k]);
     return Fail("[Package] takes R_pkg, L_pkg and C_pkg, not " + Syntax::Quoted(name));
 }
 
@@ -148,8 +150,8 @@ bool IbisReader::PinLine(std::string_view content)
     pin.Line = line_;
     if (fields_.size() == 6) {
         const std::string of = " of pin " + Syntax::Shown(pin.Name);
-        if (!NumberOrNa(fields_[3], "R_pin" + of, pin.R) || !NumberOrNa(fields_[4], "L_pin" + of, pin.L) ||
-            !NumberOrNa(fields_[5], "C_pin" + of, pin.C))
+        if (!NumberOrNa(fields_[3], "R_pin" + of, "", pin.R) || !NumberOrNa(fields_[4], "L_pin" + of, "", pin.L) ||
+            !NumberOrNa(fields_[5], "C_pin" + of, "", pin.C))
             return false;
     }
     file_.Components.back().Pins.push_back(std::move(pin));
@@ -168,7 +170,7 @@ bool IbisReader::DiffPinLine(std::string_view content)
     pair.Pin = std::string(fields_[0]);
     pair.InvertedPin = std::string(fields_[1]);
     const std::string of = " of pin " + Syntax::Shown(pair.Pin);
-    if (!NumberOrNa(fields_[2], "vdiff" + of, pair.Vdiff) || !Corners(3, "tdelay" + of, pair.Tdelay))
+    if (!NumberOrNa(fields_[2], "vdiff" + of, "", pair.Vdiff) || !Corners(3, "tdelay" + of, "", pair.Tdelay))
         return false;
     file_.Components.back().DiffPins.push_back(std::move(pair));
     return true;
@@ -182,7 +184,7 @@ bool IbisReader::IvRow(std::string_view content)
     if (!Count())
         return false;
     IbisIvRow row;
-    if (!Number(fields_[0], keyword_ + " voltage", row.Voltage) || !Corners(1, keyword_ + " current", row.Current))
+    if (!Number(fields_[0], keyword_, " voltage", row.Voltage) || !Corners(1, keyword_, " current", row.Current))
         return false;
     table_->Rows.push_back(row);
     return true;
