@@ -393,6 +393,8 @@ TEST(IbisFile, EveryFaultNamesTheFileAndItsLine)
         {"[IBIS Ver] 7.1\n[IBIS_Ver] 7.1\n", "f.ibs:2: second [IBIS_Ver] (the first is on line 1)"},
         {"[IBIS Ver] 7.1\n[Notes] a\n[Notes] b\n", "f.ibs:3: second [Notes] (the first is on line 2)"},
         {"[IBIS Ver] 7.1\n[File Name x.ibs\n", "f.ibs:2: keyword \"[File Name x.ibs\" without its closing \"]\""},
+        {"[IBIS Ver] 7.1\n[Pin | a comment]\n",
+         "f.ibs:2: keyword \"[Pin | a comment]\" without its closing \"]\""},
         {"[IBIS Ver] 7.1\n[ _ ]\n", "f.ibs:2: empty keyword \"[ _ ]\""},
         {"[IBIS Ver] 7.1\n[Date] today\nand tomorrow\n",
          "f.ibs:3: \"and tomorrow\" after [Date], which takes no lines of data"},

@@ -178,7 +178,8 @@ bool IbisReader::ReadLine(std::string_view raw)
 
 bool IbisReader::KeywordLine(std::string_view raw)
 {
-    const std::size_t close = raw.find(']');
+    // A comment may begin inside the brackets too: "[Pin | x ]" is "[Pin".
+    const std::size_t close = Syntax::StripComment(raw, comment_).find(']');
     if (close == std::string_view::npos)
         return Fail("keyword " + Syntax::Quoted(raw) + " without its closing \"]\"");
     keyword_ = Syntax::Shown(raw.substr(0, close + 1));
