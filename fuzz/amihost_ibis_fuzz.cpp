@@ -21,7 +21,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tools/amihost/IbisFile.h"
+#include "tools/amihost/ibis/IbisFile.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/IbisValue.h"
+#include "tools/amihost/ibis/IbisValue.h"
 
 // One [Component] of an IBIS file and its pin list, as IbisFile reads them.
 // Names are kept as written (IBIS names are case-sensitive); their lengths

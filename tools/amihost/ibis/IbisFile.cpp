@@ -1,8 +1,8 @@
-#include "tools/amihost/IbisFile.h"
+#include "tools/amihost/ibis/IbisFile.h"
 
-#include "tools/amihost/IbisReader.h"
-#include "tools/amihost/IbisSyntax.h"
-#include "tools/amihost/TextFile.h"
+#include "tools/amihost/ibis/IbisReader.h"
+#include "tools/amihost/ibis/IbisSyntax.h"
+#include "tools/amihost/signal/TextFile.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "tools/amihost/IbisReader.h"
+#include "tools/amihost/ibis/IbisReader.h"
 
 #include <cstring>
 
-#include "tools/amihost/IbisNumber.h"
-#include "tools/amihost/IbisSyntax.h"
+#include "tools/amihost/ibis/IbisNumber.h"
+#include "tools/amihost/ibis/IbisSyntax.h"
 
 enum class IbisReader::Keyword {
     Unknown,

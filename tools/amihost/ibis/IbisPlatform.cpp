@@ -1,4 +1,4 @@
-#include "tools/amihost/IbisPlatform.h"
+#include "tools/amihost/ibis/IbisPlatform.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/IbisValue.h"
+#include "tools/amihost/ibis/IbisValue.h"
 
 // One [Model] of an IBIS file and the records inside it, as IbisFile reads
 // them. Units are SI throughout: volts, amperes, ohms, farads, seconds, and

@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "tools/amihost/IbisFile.h"
+#include "tools/amihost/ibis/IbisFile.h"
 
 // The syntax of an IBIS file, read line by line into an IbisFile.
 //

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tools/amihost/IbisNumber.h"
+#include "tools/amihost/ibis/IbisNumber.h"
 
 namespace {
 

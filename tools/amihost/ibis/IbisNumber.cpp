@@ -1,4 +1,4 @@
-#include "tools/amihost/IbisNumber.h"
+#include "tools/amihost/ibis/IbisNumber.h"
 
 #include <charconv>
 #include <cmath>

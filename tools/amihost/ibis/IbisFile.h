@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/IbisComponent.h"
-#include "tools/amihost/IbisModel.h"
-#include "tools/amihost/IbisPlatform.h"
-#include "tools/amihost/IbisValue.h"
+#include "tools/amihost/ibis/IbisComponent.h"
+#include "tools/amihost/ibis/IbisModel.h"
+#include "tools/amihost/ibis/IbisPlatform.h"
+#include "tools/amihost/ibis/IbisValue.h"
 
 // A line longer than the oldest IBIS limit of 80 characters (newer versions
 // allow 120): a checker reports it against the limit of the file's version.

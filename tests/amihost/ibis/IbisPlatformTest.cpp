@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tools/amihost/IbisPlatform.h"
+#include "tools/amihost/ibis/IbisPlatform.h"
 
 TEST(IbisPlatform, PlatformWordsSplitIntoSystemCompilerAndBits)
 {

@@ -1,4 +1,4 @@
-#include "tools/amihost/IbisSyntax.h"
+#include "tools/amihost/ibis/IbisSyntax.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // IbisReader: the data lines below the keywords it keeps, and the values in
 // them. The keywords and sections are in IbisReader.cpp.
 
-#include "tools/amihost/IbisNumber.h"
-#include "tools/amihost/IbisReader.h"
-#include "tools/amihost/IbisSyntax.h"
+#include "tools/amihost/ibis/IbisNumber.h"
+#include "tools/amihost/ibis/IbisReader.h"
+#include "tools/amihost/ibis/IbisSyntax.h"
 
 namespace {
 

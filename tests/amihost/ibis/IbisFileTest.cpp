@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/IbisFile.h"
-#include "tools/amihost/TextFile.h"
+#include "tools/amihost/ibis/IbisFile.h"
+#include "tools/amihost/signal/TextFile.h"
 
 namespace {
 
