@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -596,6 +597,7 @@ TEST(IbisFile, TheExecutableOfTheHostsOwnCompilerComesFirstThenAnyOfItsSystemAnd
 TEST(IbisFile, ReadFileReadsFromDiskAndNamesTheFileItCannotRead)
 {
     const std::string path = std::string(AMIHOST_TEST_DIR) + "/ibis_read_file.ibs";
+    std::filesystem::create_directories(AMIHOST_TEST_DIR);
     std::string error;
     ASSERT_TRUE(TextFile::Write(path, KitText(), error)) << error;
     IbisFile file;
