@@ -117,7 +117,7 @@ TEST(OptionTable, HelpAndTheReadmeShowEveryOptionOfTheTable)
     const std::string usage = CommandLine::Usage();
     for (const char* option : {"--set", "--param", "--bit-time", "--samples-per-bit", "--bits", "--stimulus",
                                "--wave", "--amplitude", "--loss", "--impulse", "--block", "--out", "--response-bits",
-                               "--skip-bits", "--rx", "--seed", "--help", "--version"})
+                               "--skip-bits", "--rx", "--seed", "--jobs", "--help", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_NE(usage.find("2 .. 1024 (default 32)"), std::string::npos) << usage;
     EXPECT_NE(usage.find("1000; check: 256"), std::string::npos) << usage;

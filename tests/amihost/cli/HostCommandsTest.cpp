@@ -154,10 +154,14 @@ TEST(HostCommands, FailuresGiveOneLineANonZeroStatusAndNoFiles)
         {std::string("run '") + STUB_INIT_FAILS_PATH + "' '" + StubAmi() + "'", 1,
          "AMI_Init returned 0: stub model: parameter gain is out of range"},
         {"run '" + Model + "' '" + Ami + "' --bits many", 2, "--bits: \"many\" is not a whole number"},
+        // A wave from a file has its own levels and length.
+        {"run '" + Model + "' '" + Ami + "' --wave '" + wave + "' --amplitude 2", 2, "--wave excludes --amplitude"},
+        {"run '" + Model + "' '" + Ami + "' --wave '" + wave + "' --bits 8", 2, "--bits excludes --wave"},
     };
     for (const auto& c : cases) {
         std::filesystem::remove_all(out);
-        const Outcome r = Amihost(c.arguments + " --bits 8 --out '" + out + "'");
+        const bool wave = c.arguments.find("--wave") != std::string::npos;
+        const Outcome r = Amihost(c.arguments + (wave ? "" : " --bits 8") + " --out '" + out + "'");
         EXPECT_EQ(r.Status, c.status) << c.arguments << "\n" << r.Output;
         EXPECT_NE(r.Output.find(c.message), std::string::npos) << c.arguments << "\n" << r.Output;
         EXPECT_EQ(r.Output.rfind("amihost: error: ", 0), 0u) << r.Output;
@@ -183,4 +187,29 @@ TEST(HostCommands, TheReceiverFlowRunsTheChannelIntoTheModel)
     std::string error;
     ASSERT_TRUE(TextFile::Read(out + "/step.csv", 1 << 20, step, error)) << error;
     EXPECT_EQ(step.substr(0, step.find('\n')), "time_s,step_at_eye,pulse_at_eye");
+}
+
+TEST(HostCommands, AParallelSweepWritesWhatASerialOneWrites)
+{
+    std::string printed[2];
+    const std::string outs[2] = {Dir + "/serial", Dir + "/parallel"};
+    for (int run = 0; run < 2; ++run) {
+        std::filesystem::remove_all(outs[run]);
+        const Outcome r = Amihost("sweep '" + Model + "' '" + Ami + "'" + Timing +
+                                  " --bits 120 --response-bits 40 --loss 10 --param de=0:6 -j " +
+                                  (run == 0 ? "1" : "4") + " --out '" + outs[run] + "'");
+        ASSERT_EQ(r.Status, 0) << r.Output;
+        printed[run] = r.Output.substr(0, r.Output.find("plots in ")); // the last line names the folder
+    }
+    EXPECT_EQ(printed[0], printed[1]);
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(outs[0])) {
+        const std::string name = entry.path().filename().string();
+        std::string serial, parallel, error;
+        ASSERT_TRUE(TextFile::Read(outs[0] + "/" + name, 1u << 26, serial, error)) << error;
+        ASSERT_TRUE(TextFile::Read(outs[1] + "/" + name, 1u << 26, parallel, error)) << error;
+        EXPECT_EQ(serial, parallel) << name;
+        ++files;
+    }
+    EXPECT_EQ(files, 9u); // steps.svg, sweep.csv and seven eyes
 }

@@ -3,9 +3,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 #include <utility>
+#include <vector>
 
 #include "tools/amihost/amifile/SweepValues.h"
+#include "tools/amihost/cli/ParallelRuns.h"
 #include "tools/amihost/cli/ProgressBar.h"
 #include "tools/amihost/cli/Workbench.h"
 #include "tools/amihost/report/EyePlot.h"
@@ -40,15 +43,28 @@ bool WriteAll(const std::string& dir, const std::vector<std::pair<std::string, s
     return true;
 }
 
-// Progress of several simulations of equal size on one bar.
-struct SweepProgress {
-    ProgressBar Bar;
-    std::size_t Each;
-    SweepProgress(std::size_t count, std::size_t each) : Bar(count * each, ProgressBar::Terminal()), Each(each) {}
+// Progress of several simulations of equal size on one bar; they may run in
+// threads of their own, each reporting what it has done so far.
+class SweepProgress {
+public:
+    SweepProgress(std::size_t count, std::size_t each) : bar_(count * each, ProgressBar::Terminal()), done_(count, 0)
+    {
+    }
     std::function<void(std::size_t)> For(std::size_t index, const std::string& label)
     {
-        return [this, index, label](std::size_t done) { Bar.Update(index * Each + done, label); };
+        return [this, index, label](std::size_t done) {
+            const std::lock_guard<std::mutex> guard(lock_);
+            total_ += done - done_[index];
+            done_[index] = done;
+            bar_.Update(total_, label);
+        };
     }
+
+private:
+    std::mutex lock_;
+    ProgressBar bar_;
+    std::vector<std::size_t> done_; // samples done per simulation
+    std::size_t total_ = 0;         // their sum
 };
 
 void PrintRun(const HostOptions& options, const Workbench& bench, const SimulationResult& result)
@@ -79,18 +95,22 @@ struct SweepPoint {
     ResponsePlot::Curve Step;
 };
 
-int SweepOne(const HostOptions& options, Workbench& bench, const std::string& key, const std::string& value,
-             const std::function<void(std::size_t)>& progress, SweepPoint& point)
+// One setting, on a thread of its own in a parallel sweep: reads the shared
+// bench only, writes only `point` and `error`.
+ExitStatus SweepOne(const HostOptions& options, const Workbench& bench, const std::string& key,
+                    const std::string& value, const std::function<void(std::size_t)>& progress, SweepPoint& point,
+                    std::string& error)
 {
     std::vector<ParameterString::Setting> settings = options.Settings;
     settings.push_back({key, value});
     std::string parameters;
-    std::string error;
     if (!ParameterString::Build(bench.Ami, settings, parameters, error))
-        return Fail(ExitUsage, error);
+        return ExitUsage;
     SimulationResult result;
-    if (!Simulation::Run(bench.Model, bench.Config(options), parameters, result, progress, error))
-        return Fail(ExitFailure, key + "=" + value + ": " + error);
+    if (!Simulation::Run(bench.Model, bench.Config(options), parameters, result, progress, error)) {
+        error = key + "=" + value + ": " + error;
+        return ExitFailure;
+    }
     point.Row = {value, result.DeemphasisDb, result.Eye, result.RelativeEye};
     point.EyeSvg = EyePlot::Svg(result.Received, result.Eye, options.SamplesPerBit,
                                 "Eye at the receiver, " + bench.Ami.RootName + " " + parameters, "V");
@@ -138,13 +158,19 @@ int HostCommands::Sweep(const HostOptions& options)
         return Fail(ExitUsage, error);
     std::vector<SweepPoint> points(values.size());
     {
+        // Each setting in an instance of its own; the first failing setting
+        // in sweep order is the one reported, as a serial sweep would.
+        std::vector<ExitStatus> status(values.size(), ExitOk);
+        std::vector<std::string> errors(values.size());
         SweepProgress progress(values.size(), Simulation::TotalSamples(bench.Config(options)));
-        for (std::size_t i = 0; i < values.size(); ++i) {
+        RunInParallel(values.size(), options.Jobs > 0 ? options.Jobs : EveryCore(), [&](std::size_t i) {
             const std::string label = key + "=" + values[i] + " (" + std::to_string(i + 1) + "/" +
                                       std::to_string(values.size()) + ")";
-            if (const int status = SweepOne(options, bench, key, values[i], progress.For(i, label), points[i]))
-                return status;
-        }
+            status[i] = SweepOne(options, bench, key, values[i], progress.For(i, label), points[i], errors[i]);
+        });
+        for (std::size_t i = 0; i < values.size(); ++i)
+            if (status[i] != ExitOk)
+                return Fail(status[i], errors[i]);
     }
     std::vector<SweepReport::Row> rows;
     std::vector<ResponsePlot::Curve> steps;

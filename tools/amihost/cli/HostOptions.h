@@ -35,4 +35,5 @@ struct HostOptions {
     long SkipBits = -1;                // -1: until the step settles
     bool Receiver = false;
     unsigned Seed = 1;
+    unsigned Jobs = 0;                 // sweep's settings at once; 0: every core
 };

@@ -139,7 +139,7 @@ std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector
     t.Add(o.SamplesPerBit, {"--samples-per-bit", "N", "samples per bit; the sample interval is the bit time over "
                                                       "it", "2 .. 1024", std::to_string(d.SamplesPerBit)},
           Whole(2, 1024));
-    t.Add(o.Bits, {"--bits", "N", "bits of the stimulus", "1 .. 10000000",
+    CLI::Option* bits = t.Add(o.Bits, {"--bits", "N", "bits of the stimulus", "1 .. 10000000",
                    std::to_string(HostOptions::DefaultBits) + "; check: " +
                        std::to_string(HostOptions::DefaultCheckBits)},
           Whole(1, 10000000));
@@ -147,15 +147,18 @@ std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector
     CLI::Option* stimulus = t.Add(o.StimulusKind, {"--stimulus", "KIND", "NRZ stimulus, bit 1 = +V/2, bit 0 = -V/2",
                                                    "prbs7, prbs15, prbs23, prbs31, step or pulse", d.StimulusKind},
                                   OneOf(kinds));
-    t.Add(o.WaveFile, {"--wave", "FILE.csv",
-                       "stimulus wave from a CSV file (value, or time,value), instead of --stimulus", "", ""})
-        ->excludes(stimulus);
+    CLI::Option* wave = t.Add(o.WaveFile, {"--wave", "FILE.csv",
+                                           "stimulus wave from a CSV file (value, or time,value; times off the "
+                                           "sample grid are resampled) with its own levels, instead of --stimulus, "
+                                           "--bits and --amplitude", "", ""});
+    wave->excludes(stimulus)->excludes(bits);
     t.Add(o.Amplitude, {"--amplitude", "V", "peak-to-peak swing of the NRZ stimulus", "1e-12 .. 1e+06",
-                        Shown(d.Amplitude)}, Real(1e-12, 1e6));
+                        Shown(d.Amplitude)}, Real(1e-12, 1e6))->excludes(wave);
     CLI::Option* loss = t.Add(o.LossDb, {"--loss", "DB", "built-in lossy line with DB of loss at Nyquist "
                                                          "(1 / (2 bit time))", "0 .. 100", ""}, Real(0.0, 100.0));
-    t.Add(o.ImpulseFile, {"--impulse", "FILE.csv", "channel impulse response h(t) in 1/s at the sample interval, "
-                                                   "from a CSV file, instead of --loss", "", ""})->excludes(loss);
+    t.Add(o.ImpulseFile, {"--impulse", "FILE.csv", "channel impulse response h(t) in 1/s from a CSV file (value "
+                                                   "per sample, or time,value; times off the sample grid are "
+                                                   "resampled), instead of --loss", "", ""})->excludes(loss);
     t.Add(o.BlockSize, {"--block", "N", "samples per AMI_GetWave call", "1 .. 16777216", std::to_string(d.BlockSize)},
           Whole(1, 1 << 24));
     t.Add(o.OutDir, {"--out", "DIR", "output folder", "", d.OutDir});
@@ -166,6 +169,9 @@ std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector
     t.Switch(o.Receiver, {"--rx", "", "the model is a receiver: the channel comes before it", "", ""});
     t.Add(o.Seed, {"--seed", "N", "seed of check's random block sizes", "0 .. 4294967295", std::to_string(d.Seed)},
           Whole(0, 4294967295LL));
+    t.Add(o.Jobs, {"-j,--jobs", "N", "sweep: settings simulated at once, each in an instance of its own (the "
+                                     "same results as one at a time; 1 for a model whose instances share state)",
+                   "1 .. 1024", "every core"}, Whole(1, 1024));
     return t.Rows();
 }
 

@@ -11,6 +11,16 @@ namespace {
 constexpr std::size_t MaxCsvBytes = std::size_t{1} << 30;
 constexpr std::size_t LineBits = 256; // length limit of the built-in line, in UI
 
+// ", resampled from 0.5 ps steps" when the file's times were off the grid.
+std::string Resampling(const CsvReader::SignalSource& source)
+{
+    if (!source.Resampled)
+        return std::string();
+    char text[96];
+    std::snprintf(text, sizeof text, ", resampled from %.4g ps steps", source.FileStep * 1e12);
+    return text;
+}
+
 } // namespace
 
 int Fail(ExitStatus status, const std::string& error)
@@ -45,9 +55,10 @@ bool Workbench::ReadChannel(const HostOptions& options, std::string& error)
     } else if (!options.ImpulseFile.empty()) {
         std::string text;
         std::vector<double> impulse;
+        CsvReader::SignalSource source;
         return TextFile::Read(options.ImpulseFile, MaxCsvBytes, text, error) &&
-               CsvReader::ReadSignal(text, options.ImpulseFile, dt, impulse, error) &&
-               Channel::FromImpulse(impulse, dt, options.ImpulseFile, Link, error);
+               CsvReader::ReadSignal(text, options.ImpulseFile, dt, impulse, error, &source) &&
+               Channel::FromImpulse(impulse, dt, options.ImpulseFile + Resampling(source), Link, error);
     }
     return true;
 }
@@ -57,8 +68,10 @@ bool Workbench::ReadStimulus(const HostOptions& options, std::string& error)
     if (!options.WaveFile.empty()) {
         std::string text;
         std::vector<double> wave;
+        CsvReader::SignalSource source;
         if (!TextFile::Read(options.WaveFile, MaxCsvBytes, text, error) ||
-            !CsvReader::ReadSignal(text, options.WaveFile, options.BitTime / options.SamplesPerBit, wave, error))
+            !CsvReader::ReadSignal(text, options.WaveFile, options.BitTime / options.SamplesPerBit, wave, error,
+                                   &source))
             return false;
         if (wave.size() < static_cast<std::size_t>(options.SamplesPerBit)) {
             error = options.WaveFile + ": shorter than one bit (" + std::to_string(options.SamplesPerBit) +
@@ -66,6 +79,7 @@ bool Workbench::ReadStimulus(const HostOptions& options, std::string& error)
             return false;
         }
         Drive = Stimulus::FromWave(std::move(wave), options.SamplesPerBit, options.WaveFile);
+        Drive.Description += Resampling(source);
     } else if (options.StimulusKind == "step") {
         Drive = Stimulus::Step(options.Bits, options.SamplesPerBit, options.Amplitude);
     } else if (options.StimulusKind == "pulse") {
@@ -123,6 +137,8 @@ void Workbench::PrintSetting(const HostOptions& options) const
                                                      : "stimulus -> model (transmitter) -> channel -> eye");
     std::printf("timing      bit time %g s (%g Gb/s), %d samples per bit, AMI_GetWave blocks of %zu\n",
                 options.BitTime, 1e-9 / options.BitTime, options.SamplesPerBit, options.BlockSize);
-    std::printf("stimulus    %s, %g peak to peak\n", Drive.Description.c_str(), options.Amplitude);
+    // A file's wave keeps its own levels; its swing is its extremes'.
+    std::printf("stimulus    %s, %g peak to peak%s\n", Drive.Description.c_str(), Drive.Swing,
+                options.WaveFile.empty() ? "" : " (the file's own levels)");
     std::printf("channel     %s (%zu taps)\n", Link.Description().c_str(), Link.Taps().size());
 }

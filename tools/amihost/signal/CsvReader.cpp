@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/amihost/signal/Resampler.h"
+
 namespace {
 
 bool IsSeparator(char c) { return c == ',' || c == ';' || c == ' ' || c == '\t' || c == '\r'; }
@@ -137,27 +139,45 @@ bool CsvReader::ReadTable(const std::string& text, const std::string& name,
 }
 
 bool CsvReader::ReadSignal(const std::string& text, const std::string& name, double sampleInterval,
-                           std::vector<double>& values, std::string& error)
+                           std::vector<double>& values, std::string& error, SignalSource* source)
 {
     values.clear();
+    if (source)
+        *source = SignalSource();
+    if (!(sampleInterval > 0.0 && std::isfinite(sampleInterval))) {
+        error = name + ": no sample grid to read it onto (the sample interval must be finite and positive)";
+        return false;
+    }
     CsvTable table;
     if (!ReadTable(text, name, 2, table, error))
         return false;
-    if (table.Columns.size() == 2) {
-        const std::vector<double>& time = table.Columns[0];
-        for (std::size_t i = 0; i < time.size(); ++i) {
-            const double expected = time[0] + static_cast<double>(i) * sampleInterval;
-            if (!(std::fabs(time[i] - expected) <= 1e-3 * sampleInterval)) {
-                char text[160];
-                std::snprintf(text, sizeof text,
-                              "time %.9g s is off the sample grid (expected %.9g s: one sample "
-                              "every %.9g s)",
-                              time[i], expected, sampleInterval);
-                error = Where(name, table.Lines[i]) + text;
-                return false;
-            }
-        }
+    if (table.Columns.size() == 1) {
+        values = std::move(table.Columns[0]);
+        return true;
     }
-    values = std::move(table.Columns.back());
+    const std::vector<double>& time = table.Columns[0];
+    const bool onGrid = Resampler::OnGrid(time, sampleInterval);
+    for (std::size_t i = 1; !onGrid && i < time.size(); ++i)
+        if (!(time[i] > time[i - 1])) {
+            char text[160];
+            std::snprintf(text, sizeof text, "time %.9g s does not come after %.9g s: times must rise", time[i],
+                          time[i - 1]);
+            error = Where(name, table.Lines[i]) + text;
+            return false;
+        }
+    const double span = (time.back() - time.front()) / sampleInterval;
+    if (!onGrid && !(span < static_cast<double>(MaxRows))) {
+        char text[160];
+        std::snprintf(text, sizeof text, "%s: its %.9g s span would take %.9g samples on the grid of %.9g s, more "
+                      "than %zu", name.c_str(), time.back() - time.front(), span + 1.0, sampleInterval, MaxRows);
+        error = text;
+        return false;
+    }
+    if (source) {
+        source->Resampled = !onGrid;
+        source->FileStep = time.size() > 1 ? (time.back() - time.front()) / static_cast<double>(time.size() - 1)
+                                           : 0.0;
+    }
+    values = onGrid ? std::move(table.Columns[1]) : Resampler::ToGrid(time, table.Columns[1], sampleInterval);
     return true;
 }

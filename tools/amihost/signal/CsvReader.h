@@ -28,10 +28,18 @@ public:
     static bool ReadTable(const std::string& text, const std::string& name,
                           std::size_t maxColumns, CsvTable& table, std::string& error);
 
-    // A signal sampled every `sampleInterval` seconds: one column of values,
-    // or two columns (time in seconds, value) whose times lie on the grid
-    // t0 + i * sampleInterval within a thousandth of the interval.
+    // How ReadSignal got its samples.
+    struct SignalSource {
+        bool Resampled = false;  // the file's times were off the grid (Resampler)
+        double FileStep = 0.0;   // the file's mean time step, seconds; 0 for one column
+    };
+
+    // A signal at the grid of `sampleInterval` seconds: one column of
+    // values, taken as one sample per interval; or two columns (time in
+    // seconds, value) put onto the grid t0 + i * sampleInterval by Resampler:
+    // as they are when they lie on it up to rounding, else by box means, for
+    // which the times must rise strictly. `source`, if given, says which.
     static bool ReadSignal(const std::string& text, const std::string& name,
                            double sampleInterval, std::vector<double>& values,
-                           std::string& error);
+                           std::string& error, SignalSource* source = nullptr);
 };

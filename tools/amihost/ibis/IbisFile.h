@@ -1,0 +1,87 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "tools/amihost/ibis/IbisComponent.h"
+#include "tools/amihost/ibis/IbisModel.h"
+#include "tools/amihost/ibis/IbisPlatform.h"
+#include "tools/amihost/ibis/IbisValue.h"
+
+// A line longer than the oldest IBIS limit of 80 characters (newer versions
+// allow 120): a checker reports it against the limit of the file's version.
+struct IbisLongLine {
+    int Line = 0;
+    std::size_t Length = 0; // characters, without the line break
+};
+
+// The executable a host picked for a model: its line and both files
+// resolved against the folder of the .ibs file.
+struct IbisExecutableChoice {
+    const IbisExecutable* Executable = nullptr; // owned by the IbisFile's model
+    std::string Library;
+    std::string ParameterFile;
+};
+
+// An IBIS file (.ibs) as a model kit uses it, read into plain records: the
+// header keywords, each [Component] with its package and pins, each [Model]
+// with its I-V tables, [Ramp] and [Algorithmic Model], and the names of the
+// [Model Selector]s. What the reader does not use ([Model Spec], waveforms,
+// package models, submodels, ...) is skipped up to the next keyword it knows.
+// Syntax: IbisReader. Every fault gives one line "FILE:LINE: what" (the
+// first fault in the file); a failed read leaves the file empty.
+//
+// The reader keeps what a checker needs (every record's line, every name as
+// written, lines over 80 characters, text after [End]) and judges only
+// syntax and what a simulator needs to find a model unambiguously; limits of
+// count, length and order are left to the checker.
+class IbisFile {
+public:
+    // Larger files are refused, and at most MaxRecords pins, table rows and
+    // other list entries are kept, so that no input exhausts memory.
+    static constexpr std::size_t MaxBytes = 32u << 20;
+    static constexpr std::size_t MaxRecords = 1000000;
+
+    // Reads the contents `text` of the file called `path` into `file`.
+    static bool Read(const std::string& text, const std::string& path, IbisFile& file,
+                     std::string& error);
+
+    // Reads the file at `path` (at most MaxBytes) into `file`.
+    static bool ReadFile(const std::string& path, IbisFile& file, std::string& error);
+
+    // The models with an [Algorithmic Model], in file order.
+    std::vector<const IbisModel*> AmiModels() const;
+
+    // The [Model] called exactly `name` (IBIS names are case-sensitive).
+    const IbisModel* FindModel(const std::string& name) const;
+
+    // The AMI model a host runs: the one called `name`, or with an empty
+    // `name` the only AMI model of the file. Null with the reason otherwise.
+    const IbisModel* SelectAmiModel(const std::string& name, std::string& error) const;
+
+    // The Executable line of `model` for `platform`: the one with the
+    // platform's own compiler, else the first of the same system and
+    // bitness; both files resolved with Resolve(). False with the reason
+    // (naming the lines the model has) when there is none.
+    bool FindExecutable(const IbisModel& model, const IbisPlatform& platform,
+                        IbisExecutableChoice& choice, std::string& error) const;
+
+    // `file` relative to the folder of Path (unchanged when absolute).
+    std::string Resolve(const std::string& file) const;
+
+    std::string Path; // the name the file was read under
+
+    // Header keywords.
+    IbisText IbisVer; // the version as written, e.g. "7.1"
+    int VersionMajor = 0, VersionMinor = 0;
+    IbisText FileName, FileRev, Date, Source, Notes, Disclaimer, Copyright;
+
+    std::vector<IbisComponent> Components;
+    std::vector<IbisModel> Models;
+    std::vector<IbisModelSelector> ModelSelectors;
+
+    int EndLine = 0;          // line of [End]
+    int TextAfterEndLine = 0; // first line after [End] holding more than blanks and comments; 0 if none
+    std::vector<IbisLongLine> LongLines; // up to [End], in file order
+};
