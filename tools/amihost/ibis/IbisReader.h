@@ -10,10 +10,11 @@
 
 // The syntax of an IBIS file, read line by line into an IbisFile.
 //
-// - A line that begins with "[" is a keyword line: the keyword is the text
-//   up to "]", in any case, with blanks and underscores alike
-//   ([GND_Clamp] = [gnd clamp]); what follows on the line is its argument.
-//   A keyword's data are the lines up to the next keyword.
+// - A line that begins with "[" (in column 1) is a keyword line: the
+//   keyword is the text up to "]" (and before any comment), in any case,
+//   with blanks and underscores alike ([GND_Clamp] = [gnd clamp]); what
+//   follows on the line is its argument. A keyword's data are the lines up
+//   to the next keyword. [Model Selector] rows are kept as names.
 // - The comment character ("|" until a [Comment Char] X_char changes it)
 //   starts a comment anywhere on a line.
 // - Sub-parameters are "Name values" or "Name = values", the name in any
