@@ -123,7 +123,20 @@ TEST(KitCheck, ModelNamesAndUnreadableFilesAreToldApart)
     EXPECT_EQ(none.UsageError, "--model: " + dir + "/Halvex_tx.ibs: no [Model] Halvex; models with an [Algorithmic "
                                                    "Model]: Halvex_tx");
 
+    std::string text;
     std::string error;
+    ASSERT_TRUE(TextFile::Read(dir + "/Halvex_tx.ibs", 1 << 20, text, error)) << error;
+    const std::size_t from = text.find("[Algorithmic Model]");
+    const std::size_t to = text.find("[End]", text.find("[End Algorithmic Model]") + 1);
+    ASSERT_TRUE(TextFile::Write(dir + "/Halvex_tx.ibs", text.substr(0, from) + text.substr(to), error)) << error;
+    const KitCheckReport noAmi = FromIbis(dir);
+    EXPECT_NE(Listed(noAmi).find("FAIL algorithmic-models\n  ERROR " + dir +
+                                 "/Halvex_tx.ibs: no [Model] has an [Algorithmic Model]: there is nothing for a "
+                                 "simulator to run\n"),
+              std::string::npos)
+        << Listed(noAmi);
+    EXPECT_EQ(noAmi.Items.back().Name, "ami-files");
+
     ASSERT_TRUE(TextFile::Write(dir + "/Halvex_tx.ibs", "[IBIS Ver] 7.1\n[Component] c\n", error)) << error;
     const KitCheckReport unread = FromIbis(dir);
     ASSERT_EQ(unread.Items.size(), 1u);

@@ -110,10 +110,15 @@ TEST(ModelCheck, InitReturnsImpulseMustAgreeWithWhatAmiInitDoesToTheImpulse)
 {
     const KitCheckReport equalising = Check(STUB_EQUALISES_PATH, StubAmi("True", "True"));
     EXPECT_EQ(FindingsOf(equalising, "init-returns-impulse"), "");
-    EXPECT_EQ(Find(equalising, "init-returns-impulse")->Summary, "Init_Returns_Impulse True, AMI_Init changes the impulse");
-    const std::string changed = FindingsOf(Check(STUB_EQUALISES_PATH, StubAmi("True", "False")), "init-returns-impulse");
-    EXPECT_EQ(changed.rfind("ERROR m.ami:4: Init_Returns_Impulse is False, but AMI_Init changes the impulse it is handed "
-                            "(sample 0: ", 0), 0u) << changed;
+    EXPECT_EQ(Find(equalising, "init-returns-impulse")->Summary,
+              "Init_Returns_Impulse True, AMI_Init changes the impulse");
+    const std::string changed =
+        FindingsOf(Check(STUB_EQUALISES_PATH, StubAmi("True", "False")), "init-returns-impulse");
+    EXPECT_EQ(changed.rfind("ERROR m.ami:4: Init_Returns_Impulse is False, but AMI_Init changes the impulse it is "
+                            "handed (sample 0: ",
+                            0),
+              0u)
+        << changed;
     EXPECT_EQ(FindingsOf(Check(STUB_SOUND_PATH, StubAmi("True", "True")), "init-returns-impulse"),
               "WARNING m.ami:4: Init_Returns_Impulse is True, but AMI_Init returns the channel's impulse unchanged "
               "(with the defaults): a statistical flow sees no equalisation\n");
@@ -144,6 +149,17 @@ TEST(ModelCheck, EveryDeclaredValueMustBeTakenByAmiInitAndAmiGetWave)
     // Every other check passes: the faults are of those values alone.
     for (const KitCheckItem& item : list.Items)
         EXPECT_STREQ(item.Status(), item.Name == "declared-values" ? "FAIL" : "PASS") << Listed(list);
+}
+
+TEST(ModelCheck, ALongListIsTriedUpToItsLimit)
+{
+    std::string list;
+    for (int i = 0; i < 40; ++i)
+        list += " " + std::to_string(100 + i);
+    const KitCheckReport report =
+        Check(STUB_SOUND_PATH, StubAmi("True", "False", "(gain (Usage In) (Type Integer) (List" + list + "))"));
+    EXPECT_EQ(FindingsOf(report, "declared-values"), "NOTE m.ami:6: gain declares 40 values; the first 32 are tried\n");
+    EXPECT_EQ(Find(report, "declared-values")->Summary.substr(0, 28), "32 declared values tried (ga");
 }
 
 TEST(ModelCheck, AParameterDeclaredTwiceUnderOnePathIsAnError)

@@ -85,6 +85,10 @@ TEST(IbisRules, EachBrokenRuleGivesOneFindingAtItsLine)
          "[Algorithmic Model] needs [IBIS Ver] 5.0 or later; the file says 4.2"},
         {Changed("[Manufacturer]    Halvex\n", ""), IbisFinding::Error, LineOf("[Component]"),
          "[Component] Halvex_tx has no [Manufacturer]"},
+        {Changed("[Package]", "[Ignored Package]"), IbisFinding::Error, LineOf("[Component]"),
+         "[Component] Halvex_tx has no [Package]"},
+        {Changed("[Pin]", "[Ignored Pin]"), IbisFinding::Error, LineOf("[Component]"),
+         "[Component] Halvex_tx has no [Pin]"},
         {Changed("[Component]       Halvex_tx", "[Component] " + std::string(41, 'c')), IbisFinding::Error,
          LineOf("[Component]"), "[Component] name \"ccccc"},
         {Changed("C_pkg             0.0pF       0.0pF       0.0pF\n", ""), IbisFinding::Error, LineOf("[Package]"),
@@ -107,6 +111,25 @@ TEST(IbisRules, EachBrokenRuleGivesOneFindingAtItsLine)
          "[Model] Halvex_tx (Model_type Output) has no [Voltage Range]"},
         {Changed("[Pullup]", "[Ignored Table]"), IbisFinding::Error, model,
          "[Model] Halvex_tx (Model_type Output) has no [Pullup]"},
+        {Changed("[Pulldown]", "[Ignored Table]"), IbisFinding::Error, model,
+         "[Model] Halvex_tx (Model_type Output) has no [Pulldown]"},
+        {Changed("C_comp            10.0fF", "C_comp            NA    "), IbisFinding::Error, LineOf("C_comp    "),
+         "C_comp has no typ value (NA)"},
+        {Changed("[Voltage Range]         1.0V", "[Voltage Range]         NA  "), IbisFinding::Error,
+         LineOf("[Voltage Range]"), "[Voltage Range] has no typ value (NA)"},
+        {Changed("[Model]", "[Model] NC\nModel_type Input\nC_comp 1p 1p 1p\n[Model]"), IbisFinding::Error, model,
+         "[Model] \"NC\" is named with a reserved word"},
+        {Changed("[Model]", "[Model] " + std::string(41, 'm') + "\nModel_type Input\nC_comp 1p 1p 1p\n[Model]"),
+         IbisFinding::Error, model, "[Model] name \"mmmmm"},
+        {Changed("   0.0V             0.0mA       0.0mA       0.0mA\n   1.0V             0.0mA       0.0mA       "
+                 "0.0mA\n|\n[POWER",
+                 [] {
+                     std::string rows;
+                     for (int i = 0; i < 100; ++i)
+                         rows += std::to_string(i) + ".5V 0 0 0\n";
+                     return rows + "[POWER";
+                 }()),
+         IbisFinding::Error, LineOf("[GND Clamp]"), "[GND Clamp] has 101 rows; IBIS asks for 2 to 100"},
         {Changed("[Ramp]", "[Ignored Ramp]"), IbisFinding::Error, model,
          "[Model] Halvex_tx (Model_type Output) has no [Ramp]"},
         {Changed("dV/dt_f           0.30/1.0p   0.285/1.0p  0.315/1.0p\n", ""), IbisFinding::Error, LineOf("[Ramp]"),
@@ -123,7 +146,8 @@ TEST(IbisRules, EachBrokenRuleGivesOneFindingAtItsLine)
          LineOf("   2.0V            40.0mA "), "[Pulldown] row has no typ current (NA)"},
         {Changed("Executable  Linux_gcc_64", "Executable  Linux64"), IbisFinding::Error, LineOf("Linux_gcc_64"),
          "platform \"Linux64\" is not SYSTEM_COMPILER_BITS, such as Linux_gcc_64"},
-        {KitText() + "stray text\n", IbisFinding::Warning, LineOf("[End]") + 1, "text after [End], which readers ignore"},
+        {KitText() + "stray text\n", IbisFinding::Warning, LineOf("[End]") + 1,
+         "text after [End], which readers ignore"},
         {Changed("[Component]", "|" + std::string(120, '-') + "\n[Component]"), IbisFinding::Error,
          LineOf("[Component]"), "line of 121 characters; IBIS 7.1 allows 120"},
         {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 5.0\n|" + std::string(80, '-')), IbisFinding::Error, 2,

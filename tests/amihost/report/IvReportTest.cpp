@@ -29,19 +29,18 @@ TEST(IvReport, EachCornerIsOneRowPerVoltageWithTheTablesSideBySide)
                                   "[GND Clamp]\n-1 -1 -1 -1\n-1 -2 -2 -2\n"
                                   "[POWER Clamp]\n1 5u 5u 5u\n");
     const std::string header = "voltage_V,pulldown_A,pullup_A,gnd_clamp_A,power_clamp_A\n";
-    const std::string typ = IvReport::Csv(m, IvReport::Typ);
-    EXPECT_EQ(typ.substr(typ.find(header)), header + "-1,-0.02,,-1,\n"
-                                                      "-1,,,-2,\n"
-                                                      "0,0,0,,\n"
-                                                      "0.5,,-0.01,,\n"
-                                                      "1,0.02,,,5.0000000000000004e-06\n");
-    const std::string min = IvReport::Csv(m, IvReport::Min);
-    EXPECT_EQ(min.substr(min.find(header)), header + "-1,-0.019,,-1,\n"
-                                                      "-1,,,-2,\n"
-                                                      "0,0,0,,\n"
-                                                      "0.5,,-0.0089999999999999993,,\n"
-                                                      "1,,,,5.0000000000000004e-06\n");
-    EXPECT_NE(min.find("# I-V tables of [Model] m/x, min corner"), std::string::npos);
+    // The rows of each corner; they differ in the first pulldown and pullup
+    // currents, and min has NA for the last pulldown current.
+    const std::string lows[] = {"-1,-0.02,,-1,\n", "-1,-0.019,,-1,\n"};
+    const std::string mids[] = {"0.5,,-0.01,,\n", "0.5,,-0.0089999999999999993,,\n"};
+    const std::string highs[] = {"1,0.02,,,5.0000000000000004e-06\n", "1,,,,5.0000000000000004e-06\n"};
+    for (const IvReport::Corner corner : {IvReport::Typ, IvReport::Min}) {
+        const std::string csv = IvReport::Csv(m, corner);
+        EXPECT_EQ(csv.substr(csv.find(header)),
+                  header + lows[corner] + "-1,,,-2,\n0,0,0,,\n" + mids[corner] + highs[corner]);
+        EXPECT_NE(csv.find("# I-V tables of [Model] m/x, " + std::string(IvReport::Name(corner)) + " corner"),
+                  std::string::npos);
+    }
     EXPECT_EQ(IvReport::FileName(m.Name, IvReport::Max), "m_x_max.csv");
 
 }

@@ -278,7 +278,8 @@ int HostCommands::Check(const HostOptions& options)
     if (options.IbisPath.empty())
         std::printf("checking %s with %s\n", options.ModelPath.c_str(), options.AmiPath.c_str());
     else
-        std::printf("checking the kit of %s on %s\n", options.IbisPath.c_str(), IbisPlatform::Host().Describe().c_str());
+        std::printf("checking the kit of %s on %s\n", options.IbisPath.c_str(),
+                    IbisPlatform::Host().Describe().c_str());
     std::fputs(CheckReport::Text(report).c_str(), stdout);
     return report.Failed() ? ExitFailure : ExitOk;
 }

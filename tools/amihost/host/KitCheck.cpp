@@ -49,8 +49,9 @@ void ReadAmiFiles(const std::vector<std::string>& paths, AmiFiles& files, KitChe
         std::string sent;
         for (const AmiParameterDefinition& d : ami.Parameters)
             sent += (sent.empty() ? " " : ", ") + d.DottedPath();
+        const std::size_t count = ami.Parameters.size();
         item.Summary = ami.FileName + " reads: root " + ami.RootName + ", sends " +
-                       (sent.empty() ? std::string("no parameter") : Plural(ami.Parameters.size(), "parameter") + ":" + sent);
+                       (count ? Plural(count, "parameter") + ":" + sent : std::string("no parameter"));
     } else {
         item.Summary = failed ? std::to_string(failed) + " of " + Plural(files.size(), ".ami file") + " do not read"
                               : Plural(files.size(), ".ami file") + " read";
@@ -75,7 +76,8 @@ std::vector<const IbisModel*> SelectModels(const IbisFile& file, const std::stri
     for (const IbisModel* model : models)
         names += (names.empty() ? ": " : ", ") + IbisSyntax::Shown(model->Name);
     if (models.empty())
-        item.Add(Level::Error, file.Path, "no [Model] has an [Algorithmic Model]: there is nothing for a simulator to run");
+        item.Add(Level::Error, file.Path,
+                 "no [Model] has an [Algorithmic Model]: there is nothing for a simulator to run");
     item.Summary = Plural(models.size(), "model") + " with an [Algorithmic Model]" + names;
     return models;
 }

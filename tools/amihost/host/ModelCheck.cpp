@@ -30,8 +30,10 @@ const char* Flag(int value) { return value < 0 ? "not declared" : value ? "True"
 
 void ParameterNames(const AmiFile& ami, KitCheckItem& item)
 {
-    std::map<std::string, int> paths;                 // path -> line of its first declaration
-    std::vector<std::pair<std::string, std::string>> names; // name -> its paths, in file order
+    std::map<std::string, int> paths;                          // path -> line of its first declaration
+    std::map<std::string, std::size_t> named;                  // name -> its place in `names`
+    std::vector<std::pair<std::string, std::string>> names;    // name, its paths; in file order
+    std::vector<std::size_t> counts;                           // paths per entry of `names`
     std::size_t twice = 0;
     for (const AmiDeclarations::Entry& entry : ami.Declared) {
         const auto first = paths.emplace(entry.Path, entry.Line);
@@ -44,16 +46,20 @@ void ParameterNames(const AmiFile& ami, KitCheckItem& item)
         }
         if (entry.Reserved)
             continue;
-        const auto same = std::find_if(names.begin(), names.end(), [&](const auto& n) { return n.first == entry.Name; });
-        if (same == names.end())
+        const auto place = named.emplace(entry.Name, names.size());
+        if (place.second) {
             names.emplace_back(entry.Name, entry.Path);
-        else
-            same->second += ", " + entry.Path;
+            counts.push_back(1);
+        } else {
+            names[place.first->second].second += ", " + entry.Path;
+            ++counts[place.first->second];
+        }
     }
-    for (const auto& [name, list] : names)
-        if (list.find(',') != std::string::npos)
+    for (std::size_t i = 0; i < names.size(); ++i)
+        if (counts[i] > 1)
             item.Add(Level::Note, ami.FileName,
-                     "the name " + name + " is declared as " + list + ": --set and simulators need the dotted path");
+                     "the name " + names[i].first + " is declared as " + names[i].second +
+                         ": --set and simulators need the dotted path");
     item.Summary = std::to_string(ami.Declared.size()) + " parameters declared" +
                    (twice ? ", " + std::to_string(twice) + " of them again" : ", none twice");
 }

@@ -186,7 +186,8 @@ void CheckPins(const IbisFile& file, const IbisComponent& c, Findings& out)
     for (const IbisDiffPin& pair : c.DiffPins)
         for (const std::string* pin : {&pair.Pin, &pair.InvertedPin})
             if (!names.count(*pin))
-                out.Error(pair.Tdelay.Line, "[Diff Pin] names pin " + Syntax::Shown(*pin) + ", which [Pin] does not list");
+                out.Error(pair.Tdelay.Line,
+                          "[Diff Pin] names pin " + Syntax::Shown(*pin) + ", which [Pin] does not list");
 }
 
 void CheckComponents(const IbisFile& file, Findings& out)
@@ -215,8 +216,8 @@ void CheckTable(const char* name, const IbisIvTable& table, Findings& out)
         if (!row.Current.Typ)
             out.Error(row.Current.Line, what + " row has no typ current (NA)");
         if (i > 0 && !(row.Voltage > table.Rows[i - 1].Voltage)) {
-            out.Error(row.Current.Line,
-                      what + " voltages do not rise: " + Volts(row.Voltage) + " after " + Volts(table.Rows[i - 1].Voltage));
+            out.Error(row.Current.Line, what + " voltages do not rise: " + Volts(row.Voltage) + " after " +
+                                            Volts(table.Rows[i - 1].Voltage));
             break; // one finding per table: the rest follows from it
         }
     }
