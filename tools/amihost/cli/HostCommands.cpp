@@ -144,8 +144,8 @@ const IbisModel* IvModel(const IbisFile& file, const std::string& name, std::str
     if (!ami)
         error = file.Path + (file.Models.empty() ? ": no [Model]"
                                                  : ": " + std::to_string(file.Models.size()) +
-                                                       " models, not one with an [Algorithmic Model] alone: name one "
-                                                       "with --model");
+                                                       " models and no single one with an [Algorithmic Model]: name "
+                                                       "the one with --model");
     return ami;
 }
 
