@@ -127,7 +127,9 @@ kit-linux: build
 	$(CMAKE) --build $(KIT_BUILD)/build -j $(JOBS) --target Halvex_tx_x64
 
 # The model kit: the .ibs file, both libraries (stripped), the .ami file, the
-# user guide and the licence in one folder; the Linux library is checked as it lies there.
+# user guide and the licence in one folder; the Linux library is checked as it
+# lies there, and the kit as users load it: `amihost check` on its .ibs passes,
+# and fails naming the file on a copy without one of its libraries.
 KIT_DIR ?= build/kit/Halvex_tx
 kit: build windows kit-linux
 	rm -rf $(KIT_DIR)
@@ -139,6 +141,7 @@ kit: build windows kit-linux
 	cp docs/kit/README.md $(KIT_DIR)/README.md
 	cp LICENSE $(KIT_DIR)/LICENSE
 	scripts/test-kit-library.sh $(KIT_DIR)/Halvex_tx_x64.so build
+	scripts/test-kit-check.sh $(KIT_DIR) build/tools/amihost/amihost
 	@echo "kit: $(KIT_DIR)"; ls -l $(KIT_DIR)
 
 # 100 Init/GetWave/Close cycles of the built model under Valgrind's memcheck:

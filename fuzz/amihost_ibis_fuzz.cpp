@@ -14,14 +14,19 @@
 //     with the platform's compiler when there is one, and have its files
 //     resolved beside the .ibs; when it finds none, no line runs there);
 //   - a second read of the same text, or of the text with CRLF line ends
-//     (when it has no CR of its own), gives another result.
+//     (when it has no CR of its own), gives another result;
+//   - the IBIS rules on a file that reads give more than their limit of
+//     findings, a finding at a line outside the text, one that is not a
+//     printable line, or a PROGRAM BUG.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "tools/amihost/ibis/IbisFile.h"
+#include "tools/amihost/ibis/IbisRules.h"
 
 namespace {
 
@@ -189,6 +194,21 @@ void CheckError(const std::string& error, int lineCount)
         Check(c >= 0x20 && c < 0x7f);
 }
 
+void CheckRules(const IbisFile& file, int lineCount)
+{
+    const std::vector<IbisFinding> findings = IbisRules::Check(file);
+    Check(findings.size() <= IbisRules::MaxFindings + 1);
+    for (const IbisFinding& finding : findings) {
+        Check(!finding.What.empty() && finding.Severity != IbisFinding::ProgramBug);
+        if (finding.Where == Path) {
+            for (const char c : finding.What)
+                Check(c >= 0x20 && c < 0x7f);
+        } else {
+            CheckError(finding.Text(), lineCount); // "kit/fuzz.ibs:LINE: what"
+        }
+    }
+}
+
 void CheckExecutable(const IbisFile& f, const IbisModel& model, const IbisPlatform& platform)
 {
     IbisExecutableChoice choice;
@@ -263,6 +283,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string described = ok ? Describe(file, lineCount) : error;
     if (ok)
         CheckLookups(file);
+    if (ok)
+        CheckRules(file, lineCount);
 
     IbisFile again;
     std::string againError;

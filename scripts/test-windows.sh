@@ -57,7 +57,7 @@ while read -r args; do
   win_out=$("$wine" "$host" check "$dll" "$ami" $args 2>&1 | tr -d '\r') ||
     fail "Wine check $args: $win_out"
   echo "$win_out"
-  grep -q '^all checks passed$' <<<"$win_out" || fail "Wine check $args did not pass"
+  grep -q '^Passed$' <<<"$win_out" || fail "Wine check $args did not pass"
   linux_sum=$(grep -o 'output checksum [0-9a-f]*' <<<"$linux_out")
   win_sum=$(grep -o 'output checksum [0-9a-f]*' <<<"$win_out")
   [ -n "$linux_sum" ] && [ "$linux_sum" = "$win_sum" ] ||

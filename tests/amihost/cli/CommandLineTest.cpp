@@ -53,6 +53,15 @@ TEST(CommandLine, OptionsMayStandBeforeBetweenAndAfterTheFiles)
     EXPECT_EQ(o.BlockSize, 9u); // the last of a repeated option
     EXPECT_EQ(o.StimulusKind, "prbs31");
 
+    ASSERT_TRUE(Parse({"run", "--model", "tx", "kit/m.ibs", "--set", "de=3"}, o, error)) << error;
+    EXPECT_EQ(o.IbisPath, "kit/m.ibs");
+    EXPECT_EQ(o.ModelName, "tx");
+    EXPECT_EQ(o.ModelPath, ""); // the .ibs names it
+    ASSERT_TRUE(Parse({"iv", "kit/m.ibs", "--out", "iv"}, o, error)) << error;
+    EXPECT_EQ(o.Action, HostOptions::Iv);
+    EXPECT_EQ(o.IbisPath, "kit/m.ibs");
+    EXPECT_EQ(o.ModelName, "");
+
     ASSERT_TRUE(Parse({"--bit-time", "5e-11", "check", "m.so", "m.ami"}, o, error)) << error;
     EXPECT_EQ(o.Bits, HostOptions::DefaultCheckBits); // check's own default
     EXPECT_EQ(o.BitTime, 5e-11);
@@ -73,9 +82,9 @@ TEST(CommandLine, EveryFaultIsOneLineNamingTheOption)
         std::vector<std::string> words;
         const char* error;
     } cases[] = {
-        {{}, "no subcommand (run, sweep or check)"},
-        {{"--bits", "3"}, "no subcommand (run, sweep or check)"},
-        {{"simulate", "m.so", "m.ami"}, "unknown subcommand \"simulate\" (expected run, sweep or check)"},
+        {{}, "no subcommand (run, sweep, check or iv)"},
+        {{"--bits", "3"}, "no subcommand (run, sweep, check or iv)"},
+        {{"simulate", "m.so", "m.ami"}, "unknown subcommand \"simulate\" (expected run, sweep, check or iv)"},
         {{"run", "m.so", "m.ami", "--bogus"}, "The following argument was not expected: --bogus"},
         {{"run", "m.so", "m.ami", "-x"}, "The following argument was not expected: -x"},
         {{"run", "m.so", "m.ami", "--bits"}, "option --bits needs a value"},
@@ -92,8 +101,14 @@ TEST(CommandLine, EveryFaultIsOneLineNamingTheOption)
          "--stimulus: \"prbs9\" is not one of prbs7, prbs15, prbs23, prbs31, step, pulse"},
         {{"run", "m.so", "m.ami", "--set", "de"}, "--set: \"de\" is not NAME=VALUE"},
         {{"sweep", "m.so", "m.ami", "--param", "de="}, "--param: \"de=\" is not NAME=VALUE"},
-        {{"run", "m.so"}, "run needs MODEL.so and MODEL.ami, got 1 file name"},
-        {{"run", "a", "b", "c"}, "run needs MODEL.so and MODEL.ami, got 3 file names"},
+        {{"run", "m.so"}, "run needs FILE.ibs, or LIBRARY and FILE.ami, got only m.so"},
+        {{"check", "M.AMI"}, "check needs FILE.ibs, or LIBRARY and FILE.ami, got only M.AMI"},
+        {{"run", "a", "b", "c"}, "run needs FILE.ibs, or LIBRARY and FILE.ami, got 3 file names"},
+        {{"sweep", "--param", "de=1"}, "sweep needs FILE.ibs, or LIBRARY and FILE.ami, got 0 file names"},
+        {{"iv", "m.so", "m.ami"}, "iv needs FILE.ibs, got 2 file names"},
+        {{"iv", "m.dll"}, "iv needs FILE.ibs, got only m.dll"},
+        {{"check", "m.so", "m.ami", "--model", "tx"},
+         "--model belongs to FILE.ibs; with LIBRARY and FILE.ami there is no [Model] to choose"},
         {{"sweep", "m.so", "m.ami"}, "sweep needs --param NAME=FROM:TO[:STEP] or NAME=V1,V2,..."},
         {{"run", "m.so", "m.ami", "--param", "de=1"}, "--param belongs to sweep; use --set NAME=VALUE with run"},
         {{"sweep", "m.so", "m.ami", "--param", "de=1", "--param", "de=2"},
@@ -115,7 +130,7 @@ TEST(CommandLine, EveryFaultIsOneLineNamingTheOption)
 TEST(OptionTable, HelpAndTheReadmeShowEveryOptionOfTheTable)
 {
     const std::string usage = CommandLine::Usage();
-    for (const char* option : {"--set", "--param", "--bit-time", "--samples-per-bit", "--bits", "--stimulus",
+    for (const char* option : {"--set", "--param", "--model", "--bit-time", "--samples-per-bit", "--bits", "--stimulus",
                                "--wave", "--amplitude", "--loss", "--impulse", "--block", "--out", "--response-bits",
                                "--skip-bits", "--rx", "--seed", "--jobs", "--help", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;

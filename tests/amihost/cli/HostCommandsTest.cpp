@@ -22,12 +22,13 @@ const std::string Timing = " --bit-time 78.125e-12 --samples-per-bit 32";
 
 struct Outcome {
     int Status;
-    std::string Output; // standard output and error together
+    std::string Output; // standard output and error together (unless redirected)
 };
 
-Outcome Amihost(const std::string& arguments)
+// `errors`: where standard error goes (a shell redirection).
+Outcome Amihost(const std::string& arguments, const std::string& errors = "2>&1")
 {
-    const std::string command = std::string("'") + AMIHOST_PATH + "' " + arguments + " 2>&1";
+    const std::string command = std::string("'") + AMIHOST_PATH + "' " + arguments + " " + errors;
     Outcome outcome{-1, ""};
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
@@ -56,6 +57,50 @@ std::string StubAmi()
 }
 
 bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+
+// Standard output and standard error apart.
+struct Streams {
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+
+Streams AmihostApart(const std::string& arguments)
+{
+    std::filesystem::create_directories(Dir);
+    const std::string err = Dir + "/stderr.txt";
+    const Outcome r = Amihost(arguments, "2>'" + err + "'");
+    Streams streams{r.Status, r.Output, ""};
+    std::string error;
+    EXPECT_TRUE(TextFile::Read(err, 1 << 20, streams.Err, error)) << error;
+    return streams;
+}
+
+// A copy of the model kit in `name`: the .ibs, the .ami, the built library
+// and a stand-in DLL (on Linux only its presence counts).
+std::string MakeKit(const std::string& name)
+{
+    namespace fs = std::filesystem;
+    const std::string dir = Dir + "/" + name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string source = HALVEX_SOURCE_DIR;
+    fs::copy_file(source + "/model/Halvex_tx.ibs", dir + "/Halvex_tx.ibs");
+    fs::copy_file(Ami, dir + "/Halvex_tx.ami");
+    fs::copy_file(Model, dir + "/Halvex_tx_x64.so");
+    Write(name + "/Halvex_tx_x64.dll", "MZ");
+    return dir;
+}
+
+// The settings that `amihost: warning: KEY=V: ...` lines name, in order.
+std::vector<std::string> Warned(const std::string& text, const std::string& key)
+{
+    std::vector<std::string> values;
+    const std::string mark = "amihost: warning: " + key + "=";
+    for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + 1))
+        values.push_back(text.substr(at + mark.size(), text.find(':', at + mark.size()) - at - mark.size()));
+    return values;
+}
 
 } // namespace
 
@@ -212,4 +257,130 @@ TEST(HostCommands, AParallelSweepWritesWhatASerialOneWrites)
         ++files;
     }
     EXPECT_EQ(files, 9u); // steps.svg, sweep.csv and seven eyes
+}
+
+// As a simulator does: the .ibs names the library and the .ami file, found
+// beside it.
+TEST(HostCommands, RunAndSweepTakeTheKitsIbsFile)
+{
+    const std::string kit = MakeKit("kit-run");
+    const std::string out = Dir + "/kit-run-out";
+    const Outcome r = Amihost("run '" + kit + "/Halvex_tx.ibs'" + Timing +
+                              " --bits 64 --response-bits 32 --set de=8 --out '" + out + "'");
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    EXPECT_NE(r.Output.find("kit         " + kit +
+                            "/Halvex_tx.ibs: [Model] Halvex_tx, Executable Linux_gcc_64 (line 101)\n"
+                            "model       " + kit + "/Halvex_tx_x64.so (root Halvex_tx, " + kit + "/Halvex_tx.ami)"),
+              std::string::npos)
+        << r.Output;
+    const Outcome swept = Amihost("sweep '" + kit + "/Halvex_tx.ibs' --model Halvex_tx" + Timing +
+                                  " --bits 64 --response-bits 32 --param de=0,15 --out '" + out + "'");
+    EXPECT_EQ(swept.Status, 0) << swept.Output;
+
+    const struct {
+        std::string Arguments;
+        int Status;
+        std::string Message; // the whole line after "amihost: error: "
+    } faults[] = {
+        {"run '" + kit + "/Halvex_tx.ibs' --model Halvex", 2,
+         "--model: " + kit + "/Halvex_tx.ibs: no [Model] Halvex; models with an [Algorithmic Model]: Halvex_tx"},
+        {"run '" + kit + "/none.ibs'", 1, kit + "/none.ibs: cannot read: No such file or directory"},
+        {"sweep '" + Model + "' --param de=1", 2,
+         "sweep needs FILE.ibs, or LIBRARY and FILE.ami, got only " + Model + " (amihost --help shows the usage)"},
+    };
+    for (const auto& f : faults) {
+        const Outcome fault = Amihost(f.Arguments + " --bits 8 --out '" + out + "'");
+        EXPECT_EQ(fault.Status, f.Status) << fault.Output;
+        EXPECT_EQ(fault.Output, "amihost: error: " + f.Message + "\n");
+    }
+    std::filesystem::remove(kit + "/Halvex_tx_x64.so");
+    const Outcome missing = Amihost("run '" + kit + "/Halvex_tx.ibs' --bits 8 --out '" + out + "'");
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_EQ(missing.Output, "amihost: error: " + kit + "/Halvex_tx_x64.so: cannot open the model: No such file or "
+                                                         "directory\n");
+}
+
+TEST(HostCommands, CheckPassesOnTheKitAndFailsNamingARemovedLibrary)
+{
+    const std::string kit = MakeKit("kit-check");
+    const Outcome whole = Amihost("check '" + kit + "/Halvex_tx.ibs' --bits 40");
+    EXPECT_EQ(whole.Status, 0) << whole.Output;
+    EXPECT_EQ(whole.Output.rfind("checking the kit of " + kit + "/Halvex_tx.ibs on 64-bit Linux\n", 0), 0u)
+        << whole.Output;
+    EXPECT_NE(whole.Output.find("output checksum "), std::string::npos) << whole.Output;
+    EXPECT_NE(whole.Output.find("\nfindings: 0 ERROR, 0 WARNING, 0 CAUTION, 1 NOTE, 0 PROGRAM BUG\nPassed\n"),
+              std::string::npos)
+        << whole.Output;
+
+    std::filesystem::remove(kit + "/Halvex_tx_x64.dll");
+    const Outcome broken = Amihost("check '" + kit + "/Halvex_tx.ibs' --bits 40");
+    EXPECT_EQ(broken.Status, 1) << broken.Output;
+    EXPECT_NE(broken.Output.find("FAIL  executable-files       1 of 4 files missing\n"
+                                 "        1  ERROR        " + kit + "/Halvex_tx.ibs:102: Windows_VisualStudio_64 "
+                                 "library Halvex_tx_x64.dll is missing"),
+              std::string::npos)
+        << broken.Output;
+    EXPECT_EQ(broken.Output.substr(broken.Output.size() - 8), "\nFailed\n");
+    // A --set that the .ami does not allow is still the command line's fault.
+    const Outcome usage = Amihost("check '" + kit + "/Halvex_tx.ibs' --set de=16");
+    EXPECT_EQ(usage.Status, 2) << usage.Output;
+}
+
+// At 20 Gb/s and 32 samples per bit settings 1, 7, 8, 9 and 11 of the model
+// settle far from the others (the kit's guide tables them).
+TEST(HostCommands, SweepWarnsAboutTheSettingsThatMisbehaveAt50ps)
+{
+    const std::string out = Dir + "/sweep50";
+    std::filesystem::remove_all(out);
+    const Streams r = AmihostApart("sweep '" + Model + "' '" + Ami + "' --bit-time 50e-12 --samples-per-bit 32 "
+                                   "--bits 64 --loss 10 --param de=0:15 --out '" + out + "'");
+    ASSERT_EQ(r.Status, 0) << r.Out << r.Err;
+    EXPECT_EQ(Warned(r.Err, "de"), (std::vector<std::string>{"1", "7", "8", "9", "11"})) << r.Err;
+    for (const char* line : {"! de=1: steady level ", "! de=8: steady level ", "! de=11: steady level "})
+        EXPECT_NE(r.Out.find(line), std::string::npos) << line << "\n" << r.Out;
+    std::string csv;
+    std::string error;
+    ASSERT_TRUE(TextFile::Read(out + "/sweep.csv", 1 << 20, csv, error)) << error;
+    std::size_t flagged = 0;
+    for (std::size_t at = csv.find(",1\n"); at != std::string::npos; at = csv.find(",1\n", at + 1))
+        ++flagged;
+    EXPECT_EQ(flagged, 5u) << csv;
+}
+
+TEST(HostCommands, RunWarnsOnItsOwnSettingWhenItsLevelIsWild)
+{
+    const std::string out = Dir + "/run-wild";
+    const Streams wild = AmihostApart("run '" + Model + "' '" + Ami + "'" + Timing +
+                                      " --bits 64 --set de=1 --out '" + out + "'");
+    ASSERT_EQ(wild.Status, 0) << wild.Out << wild.Err;
+    EXPECT_NE(wild.Out.find("\nwarning     (Halvex_tx (de 1)): steady level 14."), std::string::npos) << wild.Out;
+    EXPECT_NE(wild.Err.find("amihost: warning: (Halvex_tx (de 1)): steady level 14."), std::string::npos) << wild.Err;
+    EXPECT_NE(wild.Err.find("more than 10 times the input step: this setting misbehaves at this timing\n"),
+              std::string::npos)
+        << wild.Err;
+    const Streams calm = AmihostApart("run '" + Model + "' '" + Ami + "'" + Timing +
+                                      " --bits 64 --set de=0 --out '" + out + "'");
+    ASSERT_EQ(calm.Status, 0) << calm.Err;
+    EXPECT_EQ(calm.Err, "");
+    EXPECT_NE(calm.Out.find("\nsteady      0.66"), std::string::npos) << calm.Out;
+}
+
+TEST(HostCommands, IvWritesTheThreeCornersOfAModelsTables)
+{
+    const std::string out = Dir + "/iv";
+    std::filesystem::remove_all(out);
+    const std::string ibs = std::string(HALVEX_SOURCE_DIR) + "/model/Halvex_tx.ibs";
+    const Outcome r = Amihost("iv '" + ibs + "' --out '" + out + "'");
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    for (const char* corner : {"typ", "min", "max"}) {
+        std::string csv;
+        std::string error;
+        ASSERT_TRUE(TextFile::Read(out + "/Halvex_tx_" + corner + ".csv", 1 << 20, csv, error)) << error;
+        EXPECT_NE(csv.find("\n-1,-0.02,0.02,0,0\n"), std::string::npos) << corner << "\n" << csv;
+    }
+    EXPECT_NE(r.Output.find("[Pulldown] 7, [Pullup] 7, [GND Clamp] 3, [POWER Clamp] 3 rows"), std::string::npos)
+        << r.Output;
+    const Outcome none = Amihost("iv '" + ibs + "' --model none --out '" + out + "'");
+    EXPECT_EQ(none.Status, 2);
+    EXPECT_EQ(none.Output, "amihost: error: --model: " + ibs + ": no [Model] none\n");
 }

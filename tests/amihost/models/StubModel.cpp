@@ -13,7 +13,15 @@
 //   STUB_LEAKS_SLOTS   instances come from a pool of 8 that AMI_Close never
 //                      gives back: the 9th AMI_Init of the process fails (repeated-init-close)
 //   STUB_NO_END_MARK   never writes the end mark -1 into clock_times (clock-end-mark)
+//   STUB_EQUALISES     AMI_Init also filters the impulse it is handed with the
+//                      same FIR, as a model with Init_Returns_Impulse True does
+//                                                                  (init-returns-impulse)
+//   STUB_PICKY_GAIN    reads (gain G) from its parameters: G < 0.5 makes
+//                      AMI_Init return 0, G > 1.5 is replaced by 1 with a
+//                      message saying so, G = 1.2 gives a message of no
+//                      consequence, G = 1.25 makes AMI_GetWave return 0 (declared-values)
 #include <cstdlib>
+#include <cstring>
 
 #define STUB_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -24,6 +32,7 @@ char Message[] = "stub model: parameter gain is out of range";
 
 struct State {
     double last[2] = {0.0, 0.0};
+    bool failing = false; // AMI_GetWave returns 0
 };
 
 #ifdef STUB_SHARED_STATE
@@ -45,11 +54,40 @@ State* NewInstance()
     return new State();
 #endif
 }
+
+#ifdef STUB_PICKY_GAIN
+// The value of (gain G) in `parameters`; 1 when there is none.
+double Gain(const char* parameters)
+{
+    const char* at = parameters ? std::strstr(parameters, "(gain ") : nullptr;
+    return at ? std::strtod(at + 6, nullptr) : 1.0;
+}
+#endif
+
 } // namespace
 
-STUB_EXPORT long AMI_Init(double*, long, long, double, double, char*, char**, void** handle, char** message)
+STUB_EXPORT long AMI_Init(double* impulse, long rows, long, double, double, char* parameters, char**, void** handle,
+                          char** message)
 {
     *handle = NewInstance();
+#if defined(STUB_EQUALISES)
+    for (long i = rows - 1; i >= 0; --i)
+        impulse[i] = 0.5 * impulse[i] + (i >= 1 ? 0.3 * impulse[i - 1] : 0.0) + (i >= 2 ? 0.2 * impulse[i - 2] : 0.0);
+#else
+    (void)impulse;
+    (void)rows;
+#endif
+#if defined(STUB_PICKY_GAIN)
+    static char refused[] = "stub model: a gain below 0.5 is refused";
+    static char replaced[] = "stub model: gain above 1.5, the default 1 is used instead";
+    static char remark[] = "stub model: gain 1.2 selected";
+    const double gain = Gain(parameters);
+    static_cast<State*>(*handle)->failing = gain == 1.25;
+    *message = gain < 0.5 ? refused : gain > 1.5 ? replaced : gain == 1.2 ? remark : nullptr;
+    return gain < 0.5 ? 0 : 1;
+#else
+    (void)parameters;
+#endif
 #if defined(STUB_INIT_FAILS)
     *message = Message;
     return 0;
@@ -70,6 +108,8 @@ STUB_EXPORT long AMI_Init(double*, long, long, double, double, char*, char**, vo
 STUB_EXPORT long AMI_GetWave(double* wave, long size, double* clock, char**, void* handle)
 {
     State& s = *static_cast<State*>(handle);
+    if (s.failing)
+        return 0;
 #ifdef STUB_CUTS_WAVE
     s = State();
 #endif

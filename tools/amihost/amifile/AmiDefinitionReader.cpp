@@ -11,16 +11,6 @@ using Definition = AmiParameterDefinition;
 
 using Reader = AmiDefinitionReader;
 
-bool IsDefinition(const AmiBranch& branch)
-{
-    for (int i = 0; i < branch.ChildCount; ++i) {
-        const AmiLeaf* leaf = Reader::LeafOf(branch.Children[i]);
-        if (leaf && (leaf->NameKeyword == AmiNameUsage || leaf->NameKeyword == AmiNameType))
-            return true;
-    }
-    return false;
-}
-
 // The formats a sent parameter may have, with the number of values each
 // takes (0: one or more) and their layout for messages.
 struct FormatLayout {
@@ -49,6 +39,16 @@ const FormatLayout* LayoutOf(const char* word)
 double NumberOf(const std::string& text) { return std::strtod(text.c_str(), nullptr); }
 
 } // namespace
+
+bool AmiDefinitionReader::IsDefinition(const AmiBranch& branch)
+{
+    for (int i = 0; i < branch.ChildCount; ++i) {
+        const AmiLeaf* leaf = LeafOf(branch.Children[i]);
+        if (leaf && (leaf->NameKeyword == AmiNameUsage || leaf->NameKeyword == AmiNameType))
+            return true;
+    }
+    return false;
+}
 
 const AmiLeaf* AmiDefinitionReader::LeafOf(const AmiTreeEntry& entry)
 {

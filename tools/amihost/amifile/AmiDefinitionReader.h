@@ -32,6 +32,9 @@ public:
     // Collects `child`: a definition, or a group of them.
     bool CollectChild(const AmiBranch& child, std::vector<AmiParameterDefinition>& out, std::string& error);
 
+    // A group that holds a (Usage ...) or (Type ...) leaf: a definition.
+    static bool IsDefinition(const AmiBranch& branch);
+
     // The record of an entry of the kind asked for, else null.
     static const AmiLeaf* LeafOf(const AmiTreeEntry& entry);
     static const AmiBranch* BranchOf(const AmiTreeEntry& entry);

@@ -73,6 +73,7 @@ bool AmiFile::Read(const std::string& text, const std::string& name, AmiFile& fi
 
     const AmiBranch& root = *static_cast<const AmiBranch*>(holder.tree->Entries[0].Record);
     file.RootName = root.Name;
+    file.Declared = AmiDeclarations::Collect(root, lines);
     AmiDefinitionReader reader(name, lines);
     for (int i = 0; i < root.ChildCount; ++i) {
         const AmiBranch* branch = Reader::BranchOf(root.Children[i]);
@@ -90,6 +91,7 @@ bool AmiFile::Read(const std::string& text, const std::string& name, AmiFile& fi
                              : reader.CollectChild(*branch, file.Parameters, error);
         if (!ok) {
             file.Parameters.clear();
+            file.Declared.clear();
             return false;
         }
     }

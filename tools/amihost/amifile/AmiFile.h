@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/amihost/amifile/AmiDeclarations.h"
 #include "tools/amihost/amifile/AmiParameterDefinition.h"
 
 // An .ami parameter file as a simulator reads it: the model's root name, the
@@ -31,4 +32,5 @@ public:
     std::vector<AmiParameterDefinition> Parameters; // the sent (In and InOut) ones, file order
     int GetWaveExists = -1;      // Reserved GetWave_Exists: 1 True, 0 False, -1 not declared
     int InitReturnsImpulse = -1; // Reserved Init_Returns_Impulse, likewise
+    std::vector<AmiDeclarations::Entry> Declared; // every declared parameter, any usage, file order
 };

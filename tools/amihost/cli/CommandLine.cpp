@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cctype>
 #include <cstring>
 
 #include "tools/amihost/cli/OptionTable.h"
@@ -12,16 +13,21 @@
 
 namespace {
 
-const char* const Commands[] = {"run", "sweep", "check"};
+const char* const Commands[] = {"run", "sweep", "check", "iv"};
 const char* const CommandHelp[] = {"one setting: wave, step and pulse responses, eye and de-emphasis",
                                    "every value of one parameter: table, step responses, one eye each",
-                                   "the conformance checks a simulator relies on"};
+                                   "the kit: .ibs rules, files, .ami, exports, declared values, conformance",
+                                   "a [Model]'s I-V tables into MODEL_typ.csv, MODEL_min.csv, MODEL_max.csv"};
+constexpr int CommandCount = sizeof Commands / sizeof Commands[0];
 
 const char* const Description =
     "amihost: drives an IBIS-AMI model through AMI_Init, AMI_GetWave and AMI_Close as a channel simulator does.\n"
-    "usage: amihost run   MODEL.so MODEL.ami [options]\n"
-    "       amihost sweep MODEL.so MODEL.ami --param NAME=FROM:TO[:STEP]|V1,V2,... [options]\n"
-    "       amihost check MODEL.so MODEL.ami [options]\n";
+    "usage: amihost run   FILE.ibs [--model NAME] [options]\n"
+    "       amihost sweep FILE.ibs [--model NAME] --param NAME=FROM:TO[:STEP]|V1,V2,... [options]\n"
+    "       amihost check FILE.ibs [--model NAME] [options]\n"
+    "       amihost iv    FILE.ibs [--model NAME] [--out DIR]\n"
+    "The .ibs file names the library and the .ami file of this platform; run, sweep and check also take\n"
+    "LIBRARY FILE.ami in its place.\n";
 
 // The parser of one command line; the raw texts of --set, --param and the
 // file names are checked once parsing is done.
@@ -38,10 +44,10 @@ struct Parser {
         App.require_subcommand(0, 1);
         App.get_formatter()->column_width(34);
         OptionTable::Declare(App, options, Settings, Sweeps);
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < CommandCount; ++i) {
             CLI::App* command = App.add_subcommand(Commands[i], CommandHelp[i]);
             command->fallthrough();
-            command->add_option("files", Files, "MODEL.so MODEL.ami");
+            command->add_option("files", Files, "FILE.ibs, or LIBRARY FILE.ami");
         }
     }
 };
@@ -54,16 +60,49 @@ bool Known(const std::string& word)
     return false;
 }
 
+bool EndsWith(const std::string& text, const char* end)
+{
+    const std::size_t n = std::strlen(end);
+    if (text.size() < n)
+        return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - n + i])) != end[i])
+            return false;
+    return true;
+}
+
+// The files: FILE.ibs, or (not for iv) LIBRARY FILE.ami.
+bool Files(const Parser& parser, const std::string& command, HostOptions& o, std::string& error)
+{
+    const std::vector<std::string>& files = parser.Files;
+    const bool iv = o.Action == HostOptions::Iv;
+    const std::string wanted = command + (iv ? " needs FILE.ibs" : " needs FILE.ibs, or LIBRARY and FILE.ami");
+    if (files.empty() || files.size() > (iv ? 1u : 2u)) {
+        error = wanted + ", got " + std::to_string(files.size()) + " file names";
+        return false;
+    }
+    if (files.size() == 2) {
+        o.ModelPath = files[0];
+        o.AmiPath = files[1];
+        if (parser.App.count("--model") == 0)
+            return true;
+        error = "--model belongs to FILE.ibs; with LIBRARY and FILE.ami there is no [Model] to choose";
+        return false;
+    }
+    for (const char* other : {".so", ".dll", ".ami"})
+        if (EndsWith(files[0], other)) {
+            error = wanted + ", got only " + files[0];
+            return false;
+        }
+    o.IbisPath = files[0];
+    return true;
+}
+
 // The checks that involve more than one option, after parsing.
 bool Finish(const Parser& parser, const std::string& command, HostOptions& o, std::string& error)
 {
-    if (parser.Files.size() != 2) {
-        error = command + " needs MODEL.so and MODEL.ami, got " + std::to_string(parser.Files.size()) +
-                " file name" + (parser.Files.size() == 1 ? "" : "s");
+    if (!Files(parser, command, o, error))
         return false;
-    }
-    o.ModelPath = parser.Files[0];
-    o.AmiPath = parser.Files[1];
     for (const std::string& text : parser.Settings) {
         o.Settings.emplace_back();
         ParameterString::ParseSetting(text, o.Settings.back(), error); // its form was checked
@@ -106,14 +145,14 @@ bool CommandLine::Parse(int argc, char** argv, HostOptions& options, std::string
 {
     options = HostOptions();
     if (argc < 2) {
-        error = "no subcommand (run, sweep or check)";
+        error = "no subcommand (run, sweep, check or iv)";
         return false;
     }
     const std::string first = argv[1];
     if (first == "help")
         return true;
     if (first[0] != '-' && !Known(first)) {
-        error = "unknown subcommand \"" + first + "\" (expected run, sweep or check)";
+        error = "unknown subcommand \"" + first + "\" (expected run, sweep, check or iv)";
         return false;
     }
     Parser parser(options);
@@ -136,11 +175,14 @@ bool CommandLine::Parse(int argc, char** argv, HostOptions& options, std::string
     }
     const std::vector<CLI::App*> chosen = parser.App.get_subcommands();
     if (chosen.empty()) {
-        error = "no subcommand (run, sweep or check)";
+        error = "no subcommand (run, sweep, check or iv)";
         return false;
     }
     const std::string command = chosen[0]->get_name();
-    options.Action = command == "run" ? HostOptions::Run : command == "sweep" ? HostOptions::Sweep : HostOptions::Check;
+    options.Action = command == "run"     ? HostOptions::Run
+                     : command == "sweep" ? HostOptions::Sweep
+                     : command == "check" ? HostOptions::Check
+                                          : HostOptions::Iv;
     return Finish(parser, command, options, error);
 }
 

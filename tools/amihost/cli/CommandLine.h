@@ -5,10 +5,13 @@
 #include "tools/amihost/cli/HostOptions.h"
 
 // The amihost command line, parsed with CLI11 from OptionTable:
-//   amihost run   MODEL.so MODEL.ami [options]
-//   amihost sweep MODEL.so MODEL.ami --param NAME=VALUES [options]
-//   amihost check MODEL.so MODEL.ami [options]
+//   amihost run   FILE.ibs [--model NAME] [options]
+//   amihost sweep FILE.ibs [--model NAME] --param NAME=VALUES [options]
+//   amihost check FILE.ibs [--model NAME] [options]
+//   amihost iv    FILE.ibs [--model NAME] [--out DIR]
 //   amihost --help | --version
+// run, sweep and check also take LIBRARY FILE.ami instead of FILE.ibs (one
+// file is an .ibs file, two a library and its .ami file).
 // Options may stand before, between and after the file names; a repeated
 // option takes its last value (--set gathers all). Every fault gives one
 // line that names the option; the caller exits with status 2 for it.

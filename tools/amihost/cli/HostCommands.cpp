@@ -11,7 +11,12 @@
 #include "tools/amihost/cli/ParallelRuns.h"
 #include "tools/amihost/cli/ProgressBar.h"
 #include "tools/amihost/cli/Workbench.h"
+#include "tools/amihost/host/KitCheck.h"
+#include "tools/amihost/host/SettingLevels.h"
+#include "tools/amihost/ibis/IbisFile.h"
+#include "tools/amihost/report/CheckReport.h"
 #include "tools/amihost/report/EyePlot.h"
+#include "tools/amihost/report/IvReport.h"
 #include "tools/amihost/report/ResponsePlot.h"
 #include "tools/amihost/report/RunReport.h"
 #include "tools/amihost/report/SweepReport.h"
@@ -67,7 +72,8 @@ private:
     std::size_t total_ = 0;         // their sum
 };
 
-void PrintRun(const HostOptions& options, const Workbench& bench, const SimulationResult& result)
+void PrintRun(const HostOptions& options, const Workbench& bench, const SimulationResult& result,
+              const std::string& warning)
 {
     const std::string dir = options.OutDir + "/";
     bench.PrintSetting(options);
@@ -82,6 +88,10 @@ void PrintRun(const HostOptions& options, const Workbench& bench, const Simulati
     std::printf("eye         %s\n", RunReport::EyeLine(result.Eye, options.SamplesPerBit).c_str());
     if (result.Eye.Valid && result.Eye.Height > 0.0)
         std::printf("            %.3f of the steady swing at the eye\n", result.RelativeEye);
+    std::printf("steady      %.4g: the model's output for a unit step, after %zu bits\n", result.SteadyLevel,
+                options.ResponseBits);
+    if (!warning.empty())
+        std::printf("warning     %s\n", warning.c_str());
     const std::size_t rows = std::min(result.Received.size(), RunReport::MaxWaveRows);
     std::printf("wrote       %swave.csv%s, %sstep.csv, %seye.svg, %sstep.svg\n", dir.c_str(),
                 rows < result.Received.size() ? (" (first " + std::to_string(rows) + " samples)").c_str() : "",
@@ -111,20 +121,63 @@ ExitStatus SweepOne(const HostOptions& options, const Workbench& bench, const st
         error = key + "=" + value + ": " + error;
         return ExitFailure;
     }
-    point.Row = {value, result.DeemphasisDb, result.Eye, result.RelativeEye};
+    point.Row = {value, result.DeemphasisDb, result.Eye, result.RelativeEye, result.SteadyLevel, std::string()};
     point.EyeSvg = EyePlot::Svg(result.Received, result.Eye, options.SamplesPerBit,
                                 "Eye at the receiver, " + bench.Ami.RootName + " " + parameters, "V");
     point.Step = {key + " = " + value, std::move(result.RxStep)};
     return ExitOk;
 }
 
+// The [Model] called `name`, else the file's only [Model], else its only
+// AMI model; null with the reason otherwise.
+const IbisModel* IvModel(const IbisFile& file, const std::string& name, std::string& error)
+{
+    if (!name.empty()) {
+        if (const IbisModel* model = file.FindModel(name))
+            return model;
+        error = "--model: " + file.Path + ": no [Model] " + name;
+        return nullptr;
+    }
+    if (file.Models.size() == 1)
+        return &file.Models[0];
+    const IbisModel* ami = file.SelectAmiModel("", error);
+    if (!ami)
+        error = file.Path + (file.Models.empty() ? ": no [Model]"
+                                                 : ": " + std::to_string(file.Models.size()) +
+                                                       " models and no single one with an [Algorithmic Model]: name "
+                                                       "the one with --model");
+    return ami;
+}
+
+// "de=8: steady level -45.59 for a unit step at the input, inverted against
+// the input step: this setting misbehaves at this timing"; empty when the
+// setting's level is sound.
+std::string LevelWarning(const std::string& setting, double level, const std::string& reason)
+{
+    if (reason.empty())
+        return reason;
+    char text[48];
+    std::snprintf(text, sizeof text, "%.4g", level);
+    return setting + ": steady level " + text + " for a unit step at the input, " + reason +
+           ": this setting misbehaves at this timing";
+}
+
+// Run and sweep start alike: FILE.ibs (if given) leads to the library and
+// the .ami file, then everything is read.
+ExitStatus Open(HostOptions& options, Workbench& bench, std::string& error)
+{
+    const ExitStatus status = bench.OpenKit(options, error);
+    return status != ExitOk ? status : bench.Prepare(options, error);
+}
+
 } // namespace
 
-int HostCommands::Run(const HostOptions& options)
+int HostCommands::Run(const HostOptions& given)
 {
     std::string error;
+    HostOptions options = given;
     Workbench bench;
-    if (const ExitStatus status = bench.Prepare(options, error); status != ExitOk)
+    if (const ExitStatus status = Open(options, bench, error); status != ExitOk)
         return Fail(status, error);
     const SimulationConfig config = bench.Config(options);
     SimulationResult result;
@@ -142,15 +195,20 @@ int HostCommands::Run(const HostOptions& options)
         {"step.svg", RunReport::StepSvg(config, result, "Unit step and pulse responses, " + title)}};
     if (!WriteAll(options.OutDir, files, error))
         return Fail(ExitFailure, error);
-    PrintRun(options, bench, result);
+    const std::string warning =
+        LevelWarning(bench.Parameters, result.SteadyLevel, SettingLevels::Own(result.SteadyLevel));
+    PrintRun(options, bench, result, warning);
+    if (!warning.empty())
+        Warn(warning);
     return ExitOk;
 }
 
-int HostCommands::Sweep(const HostOptions& options)
+int HostCommands::Sweep(const HostOptions& given)
 {
     std::string error;
+    HostOptions options = given;
     Workbench bench;
-    if (const ExitStatus status = bench.Prepare(options, error); status != ExitOk)
+    if (const ExitStatus status = Open(options, bench, error); status != ExitOk)
         return Fail(status, error);
     std::string key;
     std::vector<std::string> values;
@@ -174,10 +232,15 @@ int HostCommands::Sweep(const HostOptions& options)
     }
     std::vector<SweepReport::Row> rows;
     std::vector<ResponsePlot::Curve> steps;
+    std::vector<double> levels;
     for (SweepPoint& point : points) {
         rows.push_back(point.Row);
         steps.push_back(std::move(point.Step));
+        levels.push_back(point.Row.SteadyLevel);
     }
+    const std::vector<std::string> reasons = SettingLevels::Sweep(levels);
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        rows[i].Warning = reasons[i];
     const std::size_t best = SweepReport::Best(rows);
     std::size_t first = 0;
     std::size_t last = 0;
@@ -197,26 +260,48 @@ int HostCommands::Sweep(const HostOptions& options)
                 SweepReport::Table(key, rows, best).c_str());
     std::printf("plots in %s: steps.svg (step responses), %s (one eye per setting); table in sweep.csv\n",
                 options.OutDir.c_str(), SweepReport::EyeFilePattern(key).c_str());
+    for (const SweepReport::Row& row : rows)
+        if (!row.Warning.empty())
+            Warn(LevelWarning(key + "=" + row.Value, row.SteadyLevel, row.Warning));
     return ExitOk;
 }
 
 int HostCommands::Check(const HostOptions& options)
 {
+    const ModelCheckConfig config{Workbench::Checks(options), options.Settings};
+    const KitCheckReport report =
+        options.IbisPath.empty()
+            ? KitCheck::FromLibrary(options.ModelPath, options.AmiPath, config)
+            : KitCheck::FromIbis(options.IbisPath, options.ModelName, IbisPlatform::Host(), config);
+    if (!report.UsageError.empty())
+        return Fail(ExitUsage, report.UsageError);
+    if (options.IbisPath.empty())
+        std::printf("checking %s with %s\n", options.ModelPath.c_str(), options.AmiPath.c_str());
+    else
+        std::printf("checking the kit of %s on %s\n", options.IbisPath.c_str(),
+                    IbisPlatform::Host().Describe().c_str());
+    std::fputs(CheckReport::Text(report).c_str(), stdout);
+    return report.Failed() ? ExitFailure : ExitOk;
+}
+
+int HostCommands::Iv(const HostOptions& options)
+{
     std::string error;
-    Workbench bench;
-    if (const ExitStatus status = bench.ReadAmi(options, error); status != ExitOk)
-        return Fail(status, error);
-    if (!bench.Model.Load(options.ModelPath, error))
+    IbisFile file;
+    if (!IbisFile::ReadFile(options.IbisPath, file, error))
         return Fail(ExitFailure, error);
-    const ConformanceConfig config = Workbench::Checks(options);
-    std::printf("checking %s with %s: %s\n", options.ModelPath.c_str(), options.AmiPath.c_str(),
-                bench.Parameters.c_str());
-    std::size_t failed = 0;
-    for (const ConformanceResult& r : Conformance::Run(bench.Model, bench.Ami, bench.Parameters, config)) {
-        std::printf("%-4s  %-21s  %s\n", r.Skipped ? "SKIP" : r.Pass ? "PASS" : "FAIL", r.Name.c_str(),
-                    r.Reason.c_str());
-        failed += r.Pass ? 0 : 1;
-    }
-    std::printf("%s\n", failed == 0 ? "all checks passed" : (std::to_string(failed) + " check(s) failed").c_str());
-    return failed == 0 ? ExitOk : ExitFailure;
+    const IbisModel* model = IvModel(file, options.ModelName, error);
+    if (!model)
+        return Fail(options.ModelName.empty() ? ExitFailure : ExitUsage, error);
+    std::vector<std::pair<std::string, std::string>> files;
+    for (const IvReport::Corner corner : {IvReport::Typ, IvReport::Min, IvReport::Max})
+        files.emplace_back(IvReport::FileName(model->Name, corner), IvReport::Csv(*model, corner));
+    if (!WriteAll(options.OutDir, files, error))
+        return Fail(ExitFailure, error);
+    std::printf("[Model] %s of %s (line %d): [Pulldown] %zu, [Pullup] %zu, [GND Clamp] %zu, [POWER Clamp] %zu rows\n",
+                model->Name.c_str(), options.IbisPath.c_str(), model->Line, model->Pulldown.Rows.size(),
+                model->Pullup.Rows.size(), model->GndClamp.Rows.size(), model->PowerClamp.Rows.size());
+    std::printf("wrote       %s/%s, %s, %s\n", options.OutDir.c_str(), files[0].first.c_str(), files[1].first.c_str(),
+                files[2].first.c_str());
+    return ExitOk;
 }

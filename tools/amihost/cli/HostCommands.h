@@ -2,16 +2,22 @@
 
 #include "tools/amihost/cli/HostOptions.h"
 
-// The three subcommands of amihost on parsed options. Each prints its report
+// The subcommands of amihost on parsed options. Each prints its report
 // on standard output and returns the process exit status (ExitStatus): 0 on
-// success; 2 when a --set or --param value does not fit the .ami file; 1
+// success; 2 when a --set, --param or --model value does not fit the kit; 1
 // when a file, the model or a check fails; each failure with one line
-// "amihost: error: ..." on standard error. Output files are written only
-// after everything they show has been computed, each through a partial file
-// renamed when complete.
+// "amihost: error: ..." on standard error (check reports its findings on
+// standard output instead, and fails when there is an ERROR or a PROGRAM
+// BUG). Output files are written only after everything they show has been
+// computed, each through a partial file renamed when complete. Warnings
+// about a setting ("amihost: warning: ...") go to standard error after the
+// report, which shows them too.
 class HostCommands {
 public:
     static int Run(const HostOptions& options);
     static int Sweep(const HostOptions& options);
     static int Check(const HostOptions& options);
+    // The I-V tables of the [Model] --model names (else the file's only
+    // [Model], or its only AMI model) into three CSV files in --out.
+    static int Iv(const HostOptions& options);
 };

@@ -10,7 +10,7 @@
 // CommandLine fills it. The member initialisers are the defaults that
 // --help and the README's option table show.
 struct HostOptions {
-    enum Command { Help, Version, Run, Sweep, Check };
+    enum Command { Help, Version, Run, Sweep, Check, Iv };
 
     static constexpr std::size_t DefaultBits = 1000;
     static constexpr std::size_t DefaultCheckBits = 256; // check's test waves are short
@@ -18,6 +18,8 @@ struct HostOptions {
     Command Action = Help;
     std::string ModelPath;
     std::string AmiPath;
+    std::string IbisPath;              // FILE.ibs: the kit that names ModelPath and AmiPath
+    std::string ModelName;             // --model: its [Model]; empty for the only AMI model
     double BitTime = 1e-10;            // seconds
     int SamplesPerBit = 32;
     std::size_t Bits = DefaultBits;    // DefaultCheckBits for check unless given

@@ -135,6 +135,8 @@ std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector
                                                                "integer parameter steps by 1)", "", ""},
           NameEqualsValue())
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    t.Add(o.ModelName, {"--model", "NAME", "with FILE.ibs: the [Model] to run (default: the only one with an "
+                                           "[Algorithmic Model]; check: every one)", "", ""});
     t.Add(o.BitTime, {"--bit-time", "S", "bit time in seconds", "1e-13 .. 1e-06", Shown(d.BitTime)}, Real(1e-13, 1e-6));
     t.Add(o.SamplesPerBit, {"--samples-per-bit", "N", "samples per bit; the sample interval is the bit time over "
                                                       "it", "2 .. 1024", std::to_string(d.SamplesPerBit)},

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "tools/amihost/ibis/IbisFile.h"
 #include "tools/amihost/signal/CsvReader.h"
 #include "tools/amihost/signal/TextFile.h"
 
@@ -28,6 +29,34 @@ int Fail(ExitStatus status, const std::string& error)
     std::fflush(stdout);
     std::fprintf(stderr, "amihost: error: %s\n", error.c_str());
     return status;
+}
+
+void Warn(const std::string& warning)
+{
+    std::fflush(stdout);
+    std::fprintf(stderr, "amihost: warning: %s\n", warning.c_str());
+}
+
+ExitStatus Workbench::OpenKit(HostOptions& options, std::string& error)
+{
+    if (options.IbisPath.empty())
+        return ExitOk;
+    IbisFile file;
+    if (!IbisFile::ReadFile(options.IbisPath, file, error))
+        return ExitFailure;
+    const IbisModel* model = file.SelectAmiModel(options.ModelName, error);
+    if (!model && !options.ModelName.empty())
+        error = "--model: " + error;
+    if (!model)
+        return options.ModelName.empty() ? ExitFailure : ExitUsage;
+    IbisExecutableChoice choice;
+    if (!file.FindExecutable(*model, IbisPlatform::Host(), choice, error))
+        return ExitFailure;
+    options.ModelPath = choice.Library;
+    options.AmiPath = choice.ParameterFile;
+    Kit = options.IbisPath + ": [Model] " + model->Name + ", Executable " + choice.Executable->Platform +
+          " (line " + std::to_string(choice.Executable->Line) + ")";
+    return ExitOk;
 }
 
 ExitStatus Workbench::ReadAmi(const HostOptions& options, std::string& error)
@@ -131,6 +160,8 @@ ConformanceConfig Workbench::Checks(const HostOptions& options)
 
 void Workbench::PrintSetting(const HostOptions& options) const
 {
+    if (!Kit.empty())
+        std::printf("kit         %s\n", Kit.c_str());
     std::printf("model       %s (root %s, %s)\n", options.ModelPath.c_str(), Ami.RootName.c_str(),
                 options.AmiPath.c_str());
     std::printf("flow        %s\n", options.Receiver ? "stimulus -> channel -> model (receiver) -> eye"

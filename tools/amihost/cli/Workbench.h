@@ -19,6 +19,10 @@ enum ExitStatus { ExitOk = 0, ExitFailure = 1, ExitUsage = 2 };
 // output holds) and returns `status`.
 int Fail(ExitStatus status, const std::string& error);
 
+// Prints "amihost: warning: WHAT" on standard error, after what standard
+// output holds.
+void Warn(const std::string& warning);
+
 // Everything the subcommands share: the .ami file, the channel, the
 // stimulus and the loaded model, read in that order (the model last:
 // loading runs its code). Each step returns ExitOk or the status of its
@@ -29,6 +33,13 @@ struct Workbench {
     Stimulus Drive;
     AmiModel Model;
     std::string Parameters; // the parameter string, with --set applied
+    std::string Kit;        // where FILE.ibs led: its [Model] and Executable line; empty without one
+
+    // With FILE.ibs: reads it, takes its AMI model (--model, or the only
+    // one) and the Executable line of this platform, and puts the library
+    // and the .ami file it names, beside the .ibs, into `options`. Nothing
+    // without FILE.ibs.
+    ExitStatus OpenKit(HostOptions& options, std::string& error);
 
     // The .ami file and the parameter string.
     ExitStatus ReadAmi(const HostOptions& options, std::string& error);

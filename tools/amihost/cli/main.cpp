@@ -21,6 +21,7 @@ int main(int argc, char** argv)
         case HostOptions::Run: return HostCommands::Run(options);
         case HostOptions::Sweep: return HostCommands::Sweep(options);
         case HostOptions::Check: return HostCommands::Check(options);
+        case HostOptions::Iv: return HostCommands::Iv(options);
         }
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "amihost: error: out of memory\n");

@@ -27,7 +27,8 @@ bool AmiSession::Init(const std::vector<double>& impulse, double sampleInterval,
                       const std::string& parameters, std::string& error)
 {
     Close();
-    std::vector<double> matrix = impulse;
+    std::vector<double>& matrix = impulse_;
+    matrix = impulse;
     if (matrix.empty())
         matrix.push_back(1.0 / sampleInterval);
     std::vector<char> text(parameters.begin(), parameters.end());

@@ -19,8 +19,8 @@ public:
     AmiSession& operator=(const AmiSession&) = delete;
 
     // AMI_Init with a copy of `impulse` (h(t) in 1/s, one row, no
-    // aggressors; the model may overwrite the copy). The message and output
-    // parameters are copied at once. A return of 0 is an error that quotes
+    // aggressors; the model may overwrite the copy, which Impulse() then
+    // shows). The message and output parameters are copied at once. A return of 0 is an error that quotes
     // the model's message.
     bool Init(const std::vector<double>& impulse, double sampleInterval, double bitTime,
               const std::string& parameters, std::string& error);
@@ -39,6 +39,7 @@ public:
 
     const std::string& Message() const { return message_; }
     const std::string& ParametersOut() const { return parametersOut_; }
+    const std::vector<double>& Impulse() const { return impulse_; }
     const std::vector<double>& ClockTimes() const { return clock_; }
     bool Open() const { return handle_ != nullptr; }
 
@@ -47,6 +48,7 @@ private:
     void* handle_ = nullptr;       // the model's memory handle; null when closed
     std::string message_;          // AMI_Init's message, copied
     std::string parametersOut_;    // AMI_Init's output parameters, copied
+    std::vector<double> impulse_;  // the impulse matrix as AMI_Init left it
     std::vector<double> clock_;    // clock times of the last GetWave
     std::size_t samplesDone_ = 0;  // samples passed so far, for messages
 };

@@ -76,6 +76,7 @@ bool Simulation::Run(const AmiModel& model, const SimulationConfig& config, cons
         result.DeemphasisDb = StepAnalysis::DeemphasisDb(result.TxStep, result.StepEdge, config.SamplesPerBit);
     }
     result.Pulse = StepAnalysis::PulseFromStep(result.RxStep, config.SamplesPerBit);
+    result.SteadyLevel = config.Receiver ? result.RxStep.back() : result.TxStep.back();
 
     // The eye.
     const std::size_t bits = config.Drive->Bits.size();

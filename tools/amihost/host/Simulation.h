@@ -49,6 +49,9 @@ struct SimulationResult {
     std::vector<double> Pulse;    // one-UI pulse response at the eye, from RxStep
     std::size_t StepEdge = 0;     // sample of the unit step's edge
     double DeemphasisDb = 0.0;    // of TxStep (StepAnalysis); NaN for receivers or when undefined
+    // The model's output at the end of the unit step run (TxStep, or RxStep
+    // for a receiver): its gain for long runs of equal bits (SettingLevels).
+    double SteadyLevel = 0.0;
     EyeResult Eye;
     // Eye height against the steady-state swing at the eye (stimulus swing
     // times the final value of RxStep): compares settings on equalisation

@@ -32,7 +32,7 @@ std::size_t SweepReport::Best(const std::vector<Row>& rows)
     std::size_t best = rows.size();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const Row& r = rows[i];
-        if (!r.Eye.Valid || !(r.Eye.Height > 0.0) || !(r.RelativeEye > 0.0))
+        if (!r.Eye.Valid || !(r.Eye.Height > 0.0) || !(r.RelativeEye > 0.0) || !r.Warning.empty())
             continue;
         if (best == rows.size() || r.RelativeEye > rows[best].RelativeEye ||
             (r.RelativeEye == rows[best].RelativeEye && r.Eye.Width > rows[best].Eye.Width))
@@ -43,12 +43,14 @@ std::size_t SweepReport::Best(const std::vector<Row>& rows)
 
 std::string SweepReport::Csv(const std::vector<Row>& rows, std::size_t best)
 {
-    std::string table = "setting,deemphasis_db,eye_height,eye_height_over_swing,eye_width_ui,best\n";
+    std::string table =
+        "setting,deemphasis_db,eye_height,eye_height_over_swing,eye_width_ui,best,steady_level,level_warning\n";
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        char line[200];
-        std::snprintf(line, sizeof line, "%s,%.6g,%.6g,%.6g,%.6g,%d\n", rows[i].Value.c_str(), rows[i].DeemphasisDb,
-                      rows[i].Eye.Valid ? rows[i].Eye.Height : std::nan(""), rows[i].RelativeEye, rows[i].Eye.Width,
-                      i == best ? 1 : 0);
+        char line[240];
+        std::snprintf(line, sizeof line, "%s,%.6g,%.6g,%.6g,%.6g,%d,%.6g,%d\n", rows[i].Value.c_str(),
+                      rows[i].DeemphasisDb, rows[i].Eye.Valid ? rows[i].Eye.Height : std::nan(""),
+                      rows[i].RelativeEye, rows[i].Eye.Width, i == best ? 1 : 0, rows[i].SteadyLevel,
+                      rows[i].Warning.empty() ? 0 : 1);
         table += line;
     }
     return table;
@@ -58,24 +60,32 @@ std::string SweepReport::Table(const std::string& key, const std::vector<Row>& r
 {
     const int width = static_cast<int>(std::max<std::size_t>(key.size(), 7));
     char line[400];
-    std::snprintf(line, sizeof line, "%*s  de-emphasis (dB)  eye height (V)  eye / swing  eye width (UI)\n",
-                  width + 2, key.c_str());
+    std::snprintf(line, sizeof line,
+                  "%*s  de-emphasis (dB)  eye height (V)  eye / swing  eye width (UI)  steady level\n", width + 2,
+                  key.c_str());
     std::string table = line;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const EyeResult& e = rows[i].Eye;
         const bool open = e.Valid && e.Height > 0.0;
-        std::snprintf(line, sizeof line, "%*s %c  %16s  %14s  %11s  %14s\n", width, rows[i].Value.c_str(),
+        std::snprintf(line, sizeof line, "%*s %c  %16s  %14s  %11s  %14s  %12s%s\n", width, rows[i].Value.c_str(),
                       i == best ? '*' : ' ', RunReport::Decibels(rows[i].DeemphasisDb).c_str(),
                       !e.Valid ? "n/a" : open ? Format("%.4f", e.Height).c_str() : "closed",
                       open ? Format("%.3f", rows[i].RelativeEye).c_str() : "-",
-                      !e.Valid ? "n/a" : Format("%.3f", e.Width).c_str());
+                      !e.Valid ? "n/a" : Format("%.3f", e.Width).c_str(), Format("%.4g", rows[i].SteadyLevel).c_str(),
+                      rows[i].Warning.empty() ? "" : " !");
         table += line;
     }
     if (best < rows.size())
         table += "\n* best for this channel: " + key + "=" + rows[best].Value +
                  " (largest eye height against the steady swing at the eye)\n";
+    else if (std::any_of(rows.begin(), rows.end(), [](const Row& r) { return r.Eye.Valid && r.Eye.Height > 0.0; }))
+        table += "\nno setting without a warning (!) opens the eye on this channel\n";
     else
         table += "\nno setting opens the eye on this channel\n";
+    for (const Row& row : rows)
+        if (!row.Warning.empty())
+            table += "! " + key + "=" + row.Value + ": steady level " + Format("%.4g", row.SteadyLevel) +
+                     " for a unit step, " + row.Warning + ": this setting misbehaves at this timing\n";
     return table;
 }
 

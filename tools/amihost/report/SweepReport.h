@@ -15,17 +15,22 @@ public:
         double DeemphasisDb;   // NaN when undefined
         EyeResult Eye;
         double RelativeEye;    // eye height against the steady swing at the eye
+        double SteadyLevel = 0.0; // the model's output for a unit step, at its end
+        std::string Warning;      // why the setting misbehaves (SettingLevels); empty when it does not
     };
 
     // The best row: the largest open eye against the swing, ties to the
-    // wider eye, the first of equals; rows.size() when no eye is open.
+    // wider eye, the first of equals, a row with a Warning never; rows.size()
+    // when there is none.
     static std::size_t Best(const std::vector<Row>& rows);
 
-    // sweep.csv: setting, de-emphasis, eye height, height over swing, width, best (0/1).
+    // sweep.csv: setting, de-emphasis, eye height, height over swing, width,
+    // best (0/1), steady level, warning (0/1).
     static std::string Csv(const std::vector<Row>& rows, std::size_t best);
 
     // The printed table under a header naming `key`, best row marked "*",
-    // and the closing line that names the best setting.
+    // a row with a Warning marked "!" after its steady level, the closing
+    // line that names the best setting, then one line per warning.
     static std::string Table(const std::string& key, const std::vector<Row>& rows, std::size_t best);
 
     // "eye_KEY_VALUE.svg", with every character but letters, digits, ".",

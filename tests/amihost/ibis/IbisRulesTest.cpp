@@ -1,0 +1,195 @@
+// Each rule of IbisRules on the kit's own .ibs, which keeps every rule, and
+// on a copy of it changed to break that rule alone.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tools/amihost/ibis/IbisFile.h"
+#include "tools/amihost/ibis/IbisRules.h"
+#include "tools/amihost/signal/TextFile.h"
+
+namespace {
+
+const char Path[] = "kit/Halvex_tx.ibs";
+
+std::string KitText()
+{
+    const std::string ami = HALVEX_AMI_PATH;
+    std::string text;
+    std::string error;
+    EXPECT_TRUE(TextFile::Read(ami.substr(0, ami.size() - 4) + ".ibs", IbisFile::MaxBytes, text, error)) << error;
+    return text;
+}
+
+// The kit's text with the first `from` replaced by `to`.
+std::string Changed(const std::string& from, const std::string& to)
+{
+    std::string text = KitText();
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// The line of the first `what` in the kit's text.
+int LineOf(const std::string& what)
+{
+    const std::string text = KitText();
+    const std::size_t at = text.find(what);
+    EXPECT_NE(at, std::string::npos) << what;
+    return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+}
+
+std::vector<IbisFinding> Check(const std::string& text)
+{
+    IbisFile file;
+    std::string error;
+    EXPECT_TRUE(IbisFile::Read(text, Path, file, error)) << error;
+    return IbisRules::Check(file);
+}
+
+std::string Listed(const std::vector<IbisFinding>& findings)
+{
+    std::string list;
+    for (const IbisFinding& f : findings)
+        list += std::string(IbisFinding::Name(f.Severity)) + " " + f.Text() + "\n";
+    return list;
+}
+
+} // namespace
+
+TEST(IbisRules, TheKitsFileKeepsEveryRule)
+{
+    const std::vector<IbisFinding> findings = Check(KitText());
+    EXPECT_TRUE(findings.empty()) << Listed(findings);
+}
+
+TEST(IbisRules, EachBrokenRuleGivesOneFindingAtItsLine)
+{
+    const int model = LineOf("[Model]");
+    const struct {
+        std::string Text;
+        IbisFinding::Level Level;
+        int Line; // 0: the file as a whole
+        std::string What;
+    } cases[] = {
+        {Changed("[File Rev]        1.1\n", ""), IbisFinding::Error, 0, "no [File Rev]"},
+        {Changed("[File Name]       Halvex_tx.ibs", "[File Name] halvex.ibs"), IbisFinding::Warning, 2,
+         "[File Name] \"halvex.ibs\" is not the file's own name \"Halvex_tx.ibs\""},
+        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 6.5"), IbisFinding::Warning, 1,
+         "[IBIS Ver] 6.5 is not a published version of IBIS"},
+        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 8.0"), IbisFinding::Note, 1,
+         "[IBIS Ver] 8.0 is newer than the rules known here (7.2)"},
+        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 4.2"), IbisFinding::Error, LineOf("[Algorithmic Model]"),
+         "[Algorithmic Model] needs [IBIS Ver] 5.0 or later; the file says 4.2"},
+        {Changed("[Manufacturer]    Halvex\n", ""), IbisFinding::Error, LineOf("[Component]"),
+         "[Component] Halvex_tx has no [Manufacturer]"},
+        {Changed("[Package]", "[Ignored Package]"), IbisFinding::Error, LineOf("[Component]"),
+         "[Component] Halvex_tx has no [Package]"},
+        {Changed("[Pin]", "[Ignored Pin]"), IbisFinding::Error, LineOf("[Component]"),
+         "[Component] Halvex_tx has no [Pin]"},
+        {Changed("[Component]       Halvex_tx", "[Component] " + std::string(41, 'c')), IbisFinding::Error,
+         LineOf("[Component]"), "[Component] name \"ccccc"},
+        {Changed("C_pkg             0.0pF       0.0pF       0.0pF\n", ""), IbisFinding::Error, LineOf("[Package]"),
+         "[Package] of [Component] Halvex_tx has no C_pkg"},
+        {Changed("R_pkg             0.0 ", "R_pkg             NA  "), IbisFinding::Error, LineOf("R_pkg"),
+         "R_pkg has no typ value (NA)"},
+        {Changed("3      VDD             POWER", "123456 VDD POWER"), IbisFinding::Error, LineOf("3      VDD"),
+         "pin name \"123456\" has 6 characters; IBIS allows 5"},
+        {Changed("4      GND             GND\n", "4      GND             GND\n1      TXX Halvex_tx\n"),
+         IbisFinding::Error, LineOf("4      GND") + 1, "pin 1 is listed twice"},
+        {Changed("3      VDD             POWER", "3 VDD POWR"), IbisFinding::Error, LineOf("3      VDD"),
+         "pin 3 names \"POWR\", which is no [Model] or [Model Selector] of the file"},
+        {Changed("1           2        0.1V", "1           5        0.1V"), IbisFinding::Error,
+         LineOf("1           2 "), "[Diff Pin] names pin 5, which [Pin] does not list"},
+        {Changed("Model_type        Output", "Model_type        Outptu"), IbisFinding::Error, LineOf("Model_type"),
+         "Model_type \"Outptu\" is not a type of IBIS"},
+        {Changed("Model_type        Output\n", ""), IbisFinding::Error, model, "[Model] Halvex_tx has no Model_type"},
+        {Changed("C_comp            10.0fF", "| C_comp"), IbisFinding::Error, model, "[Model] Halvex_tx has no C_comp"},
+        {Changed("[Voltage Range]", "| [Voltage Range]"), IbisFinding::Error, model,
+         "[Model] Halvex_tx (Model_type Output) has no [Voltage Range]"},
+        {Changed("[Pullup]", "[Ignored Table]"), IbisFinding::Error, model,
+         "[Model] Halvex_tx (Model_type Output) has no [Pullup]"},
+        {Changed("[Pulldown]", "[Ignored Table]"), IbisFinding::Error, model,
+         "[Model] Halvex_tx (Model_type Output) has no [Pulldown]"},
+        {Changed("C_comp            10.0fF", "C_comp            NA    "), IbisFinding::Error, LineOf("C_comp    "),
+         "C_comp has no typ value (NA)"},
+        {Changed("[Voltage Range]         1.0V", "[Voltage Range]         NA  "), IbisFinding::Error,
+         LineOf("[Voltage Range]"), "[Voltage Range] has no typ value (NA)"},
+        {Changed("[Model]", "[Model] NC\nModel_type Input\nC_comp 1p 1p 1p\n[Model]"), IbisFinding::Error, model,
+         "[Model] \"NC\" is named with a reserved word"},
+        {Changed("[Model]", "[Model] " + std::string(41, 'm') + "\nModel_type Input\nC_comp 1p 1p 1p\n[Model]"),
+         IbisFinding::Error, model, "[Model] name \"mmmmm"},
+        {Changed("   0.0V             0.0mA       0.0mA       0.0mA\n   1.0V             0.0mA       0.0mA       "
+                 "0.0mA\n|\n[POWER",
+                 [] {
+                     std::string rows;
+                     for (int i = 0; i < 100; ++i)
+                         rows += std::to_string(i) + ".5V 0 0 0\n";
+                     return rows + "[POWER";
+                 }()),
+         IbisFinding::Error, LineOf("[GND Clamp]"), "[GND Clamp] has 101 rows; IBIS asks for 2 to 100"},
+        {Changed("[Ramp]", "[Ignored Ramp]"), IbisFinding::Error, model,
+         "[Model] Halvex_tx (Model_type Output) has no [Ramp]"},
+        {Changed("dV/dt_f           0.30/1.0p   0.285/1.0p  0.315/1.0p\n", ""), IbisFinding::Error, LineOf("[Ramp]"),
+         "[Ramp] of [Model] Halvex_tx has no dV/dt_f"},
+        {Changed("dV/dt_r           0.30/1.0p   0.285/1.0p", "dV/dt_r           0.30/1.0p   0.285/0.0p"),
+         IbisFinding::Error, LineOf("dV/dt_r"), "dV/dt_r needs a positive dV and a positive dt"},
+        {Changed("  -0.5V           -10.0mA", "  -1.5V           -10.0mA"), IbisFinding::Error,
+         LineOf("  -0.5V           -10.0mA"), "[Pulldown] voltages do not rise: -1.5 V after -1 V"},
+        {Changed("   0.0V             0.0mA       0.0mA       0.0mA\n   1.0V             0.0mA       0.0mA       "
+                 "0.0mA\n|\n[POWER",
+                 "|\n[POWER"),
+         IbisFinding::Error, LineOf("[GND Clamp]"), "[GND Clamp] has 1 rows; IBIS asks for 2 to 100"},
+        {Changed("   2.0V            40.0mA ", "   2.0V            NA     "), IbisFinding::Error,
+         LineOf("   2.0V            40.0mA "), "[Pulldown] row has no typ current (NA)"},
+        {Changed("Executable  Linux_gcc_64", "Executable  Linux64"), IbisFinding::Error, LineOf("Linux_gcc_64"),
+         "platform \"Linux64\" is not SYSTEM_COMPILER_BITS, such as Linux_gcc_64"},
+        {KitText() + "stray text\n", IbisFinding::Warning, LineOf("[End]") + 1,
+         "text after [End], which readers ignore"},
+        {Changed("[Component]", "|" + std::string(120, '-') + "\n[Component]"), IbisFinding::Error,
+         LineOf("[Component]"), "line of 121 characters; IBIS 7.1 allows 120"},
+        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 5.0\n|" + std::string(80, '-')), IbisFinding::Error, 2,
+         "line of 81 characters; IBIS 5.0 allows 80"},
+    };
+    for (const auto& c : cases) {
+        const std::vector<IbisFinding> findings = Check(c.Text);
+        ASSERT_EQ(findings.size(), 1u) << c.What << "\n" << Listed(findings);
+        const IbisFinding& f = findings[0];
+        EXPECT_EQ(f.Severity, c.Level) << c.What;
+        EXPECT_EQ(f.Where, c.Line ? std::string(Path) + ":" + std::to_string(c.Line) : std::string(Path)) << c.What;
+        EXPECT_EQ(f.What.substr(0, c.What.size()), c.What);
+    }
+}
+
+// A receiver needs no driver's tables; a file without components, or whose
+// selector names a model it lacks, breaks the rules.
+TEST(IbisRules, WhatAModelNeedsFollowsItsTypeAndSelectorsNameRealModels)
+{
+    const std::string input = Changed("Model_type        Output", "Model_type        Input");
+    std::string bare = input;
+    for (const char* keyword : {"[Voltage Range]", "[Pulldown]", "[Pullup]", "[Ramp]"})
+        bare.replace(bare.find(keyword), 1, "[Ignored ");
+    EXPECT_TRUE(Check(bare).empty()) << Listed(Check(bare));
+
+    const std::vector<IbisFinding> findings =
+        Check("[IBIS Ver] 7.1\n[File Name] Halvex_tx.ibs\n[File Rev] 1\n"
+              "[Model Selector] pick\nm   the model\nnone  missing\n"
+              "[Model] m\nModel_type Input\nC_comp 1p 1p 1p\n[End]\n");
+    ASSERT_EQ(findings.size(), 2u) << Listed(findings);
+    EXPECT_EQ(findings[0].Text(), std::string(Path) + ": no [Component]");
+    EXPECT_EQ(findings[1].Text(), std::string(Path) +
+                                      ":6: [Model Selector] pick names \"none\", which is no [Model] of the file");
+}
+
+TEST(IbisRules, AFileOfManyFaultsGivesAtMostTheLimitAndACount)
+{
+    std::string pins;
+    for (int i = 0; i < 300; ++i)
+        pins += "P" + std::to_string(100000 + i) + " S NC\n";
+    const std::vector<IbisFinding> findings = Check(Changed("4      GND             GND\n", pins));
+    ASSERT_EQ(findings.size(), IbisRules::MaxFindings + 1); // 300 pin names too long
+    EXPECT_EQ(findings.back().Severity, IbisFinding::Note);
+    EXPECT_EQ(findings.back().What, "100 more findings of the IBIS rules are not listed");
+}

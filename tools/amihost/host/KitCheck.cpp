@@ -1,0 +1,205 @@
+#include "tools/amihost/host/KitCheck.h"
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+
+#include "tools/amihost/ibis/IbisFile.h"
+#include "tools/amihost/ibis/IbisRules.h"
+#include "tools/amihost/ibis/IbisSyntax.h"
+#include "tools/amihost/signal/TextFile.h"
+
+namespace {
+
+using Level = IbisFinding::Level;
+
+// The .ami files read, by path; null for one that does not read.
+using AmiFiles = std::map<std::string, std::unique_ptr<AmiFile>>;
+
+bool IsFile(const std::string& path)
+{
+    std::error_code code;
+    return std::filesystem::is_regular_file(path, code);
+}
+
+std::string Plural(std::size_t count, const std::string& word)
+{
+    return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+}
+
+void ReadAmiFiles(const std::vector<std::string>& paths, AmiFiles& files, KitCheckItem& item)
+{
+    std::size_t failed = 0;
+    for (const std::string& path : paths) {
+        if (files.count(path))
+            continue;
+        auto file = std::make_unique<AmiFile>();
+        std::string text;
+        std::string error;
+        if (!TextFile::Read(path, AmiFile::MaxBytes, text, error) || !AmiFile::Read(text, path, *file, error)) {
+            item.Add(Level::Error, "", error);
+            file.reset();
+            ++failed;
+        }
+        files[path] = std::move(file);
+    }
+    if (files.size() == 1 && failed == 0) {
+        const AmiFile& ami = *files.begin()->second;
+        std::string sent;
+        for (const AmiParameterDefinition& d : ami.Parameters)
+            sent += (sent.empty() ? " " : ", ") + d.DottedPath();
+        const std::size_t count = ami.Parameters.size();
+        item.Summary = ami.FileName + " reads: root " + ami.RootName + ", sends " +
+                       (count ? Plural(count, "parameter") + ":" + sent : std::string("no parameter"));
+    } else {
+        item.Summary = failed ? std::to_string(failed) + " of " + Plural(files.size(), ".ami file") + " do not read"
+                              : Plural(files.size(), ".ami file") + " read";
+    }
+}
+
+std::vector<const IbisModel*> SelectModels(const IbisFile& file, const std::string& name, KitCheckItem& item,
+                                           std::string& usage)
+{
+    std::string error;
+    if (!name.empty()) {
+        const IbisModel* model = file.SelectAmiModel(name, error);
+        if (!model) {
+            usage = "--model: " + error;
+            return {};
+        }
+        item.Summary = "[Model] " + name + ", as --model names it";
+        return {model};
+    }
+    const std::vector<const IbisModel*> models = file.AmiModels();
+    std::string names;
+    for (const IbisModel* model : models)
+        names += (names.empty() ? ": " : ", ") + IbisSyntax::Shown(model->Name);
+    if (models.empty())
+        item.Add(Level::Error, file.Path,
+                 "no [Model] has an [Algorithmic Model]: there is nothing for a simulator to run");
+    item.Summary = Plural(models.size(), "model") + " with an [Algorithmic Model]" + names;
+    return models;
+}
+
+void ExecutableFiles(const IbisFile& file, const std::vector<const IbisModel*>& models, KitCheckItem& item)
+{
+    std::size_t lines = 0;
+    std::size_t files = 0;
+    std::size_t missing = 0;
+    for (const IbisModel* model : models)
+        for (const IbisExecutable& e : model->Algorithmic.Executables) {
+            ++lines;
+            const std::pair<const char*, const std::string*> named[] = {{"library", &e.Library},
+                                                                        {"parameter file", &e.ParameterFile}};
+            for (const auto& [kind, name] : named) {
+                ++files;
+                const std::string resolved = file.Resolve(*name);
+                if (IsFile(resolved))
+                    continue;
+                ++missing;
+                item.Add(Level::Error, file.Path + ":" + std::to_string(e.Line),
+                         e.Platform + " " + kind + " " + *name + " is missing (no file " + resolved + ")");
+            }
+        }
+    item.Summary = missing ? std::to_string(missing) + " of " + Plural(files, "file") + " missing"
+                           : Plural(lines, "Executable line") + ", their " + Plural(files, "file") + " present";
+}
+
+// The parameter files the models' lines name that exist, each once.
+std::vector<std::string> ParameterFiles(const IbisFile& file, const std::vector<const IbisModel*>& models)
+{
+    std::vector<std::string> paths;
+    std::set<std::string> seen;
+    for (const IbisModel* model : models)
+        for (const IbisExecutable& e : model->Algorithmic.Executables) {
+            const std::string path = file.Resolve(e.ParameterFile);
+            if (IsFile(path) && seen.insert(path).second)
+                paths.push_back(path);
+        }
+    return paths;
+}
+
+void CheckModel(const IbisFile& file, const IbisModel& model, const IbisPlatform& platform, const AmiFiles& amis,
+                const ModelCheckConfig& config, KitCheckReport& report)
+{
+    IbisExecutableChoice choice;
+    KitCheckItem& item = report.Run("executable", [&](KitCheckItem& it) {
+        std::string error;
+        if (!file.FindExecutable(model, platform, choice, error))
+            it.Add(Level::Error, "", error);
+        else
+            it.Summary = choice.Executable->Platform + " (line " + std::to_string(choice.Executable->Line) + "): " +
+                         choice.Library + " with " + choice.ParameterFile;
+    });
+    item.Heading = "[Model] " + IbisSyntax::Shown(model.Name);
+    if (!choice.Executable)
+        return;
+    const auto ami = amis.find(choice.ParameterFile);
+    if (ami == amis.end() || !ami->second)
+        report.Skip("model-checks", std::string("not run: its .ami file ") +
+                                        (ami == amis.end() ? "is missing" : "does not read"));
+    else if (!IsFile(choice.Library))
+        report.Skip("model-checks", "not run: its library is missing");
+    else
+        ModelCheck::Run(choice.Library, *ami->second, config, report);
+}
+
+} // namespace
+
+KitCheckReport KitCheck::FromIbis(const std::string& path, const std::string& modelName,
+                                  const IbisPlatform& platform, const ModelCheckConfig& config)
+{
+    KitCheckReport report;
+    IbisFile file;
+    std::string error;
+    const bool read = IbisFile::ReadFile(path, file, error);
+    report.Run("ibs-file", [&](KitCheckItem& item) {
+        if (!read)
+            item.Add(Level::Error, "", error);
+        else
+            item.Summary = path + ": IBIS " + IbisSyntax::Shown(file.IbisVer.Text) + ", " +
+                           Plural(file.Components.size(), "component") + ", " + Plural(file.Models.size(), "model");
+    });
+    if (!read)
+        return report;
+    report.Run("ibis-rules", [&](KitCheckItem& item) {
+        item.Findings = IbisRules::Check(file);
+        item.Summary = "the rules simulators' IBIS readers enforce (lines of up to " +
+                       std::to_string(IbisRules::LineLimit(file)) + " characters)";
+    });
+    std::vector<const IbisModel*> models;
+    report.Run("algorithmic-models",
+               [&](KitCheckItem& item) { models = SelectModels(file, modelName, item, report.UsageError); });
+    if (!report.UsageError.empty())
+        return report;
+    report.Run("executable-files", [&](KitCheckItem& item) { ExecutableFiles(file, models, item); });
+    AmiFiles amis;
+    report.Run("ami-files", [&](KitCheckItem& item) { ReadAmiFiles(ParameterFiles(file, models), amis, item); });
+    for (const IbisModel* model : models) {
+        CheckModel(file, *model, platform, amis, config, report);
+        if (!report.UsageError.empty())
+            break;
+    }
+    return report;
+}
+
+KitCheckReport KitCheck::FromLibrary(const std::string& library, const std::string& ami,
+                                     const ModelCheckConfig& config)
+{
+    KitCheckReport report;
+    report.Run("files", [&](KitCheckItem& item) {
+        for (const std::string* path : {&library, &ami})
+            if (!IsFile(*path))
+                item.Add(Level::Error, "", "no file " + *path);
+        item.Summary = library + " with " + ami;
+    });
+    AmiFiles amis;
+    if (IsFile(ami))
+        report.Run("ami-files", [&](KitCheckItem& item) { ReadAmiFiles({ami}, amis, item); });
+    if (!IsFile(library) || !amis[ami])
+        report.Skip("model-checks", "not run: the library or the .ami file is missing or does not read");
+    else
+        ModelCheck::Run(library, *amis[ami], config, report);
+    return report;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "tools/amihost/host/KitCheckReport.h"
+#include "tools/amihost/host/ModelCheck.h"
+#include "tools/amihost/ibis/IbisPlatform.h"
+
+// `amihost check`: everything a simulator relies on in a model kit.
+//
+// From an .ibs file, in this order:
+//   ibs-file            the file reads (if not, nothing else runs)
+//   ibis-rules          IbisRules: what simulators' IBIS readers require
+//   algorithmic-models  the [Model]s to check: the one --model names, else
+//                       every [Model] with an [Algorithmic Model] (none is
+//                       an Error: there is nothing for a simulator to run)
+//   executable-files    the library and .ami of every Executable line of
+//                       those models exist beside the .ibs (each missing
+//                       file an Error on its line)
+//   ami-files           every .ami file they name reads
+//   then for each model: executable (its Executable line for `platform`)
+//   and, when that line's files are there, ModelCheck's items.
+// From a library and an .ami file: files (both exist), ami-files, then
+// ModelCheck's items.
+class KitCheck {
+public:
+    // `modelName`: the [Model] to check, or empty for every AMI model. A
+    // name that is no AMI model of the file is the command line's fault:
+    // report.UsageError.
+    static KitCheckReport FromIbis(const std::string& path, const std::string& modelName,
+                                   const IbisPlatform& platform, const ModelCheckConfig& config);
+
+    static KitCheckReport FromLibrary(const std::string& library, const std::string& ami,
+                                      const ModelCheckConfig& config);
+};

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "tools/amihost/amifile/AmiFile.h"
+#include "tools/amihost/amifile/ParameterString.h"
+#include "tools/amihost/host/Conformance.h"
+#include "tools/amihost/host/KitCheckReport.h"
+
+// What `amihost check` runs on the models: the timing and test waves of the
+// conformance checks, and the --set values that every run starts from.
+struct ModelCheckConfig {
+    ConformanceConfig Timing; // its Impulse is not used: each check hands AMI_Init its own
+    std::vector<ParameterString::Setting> Settings;
+};
+
+// The checks of one model library with its .ami file, each an item of the
+// report, in this order:
+//   parameter-names       no parameter declared twice under one path (Error;
+//                         a simulator may send either), a name declared
+//                         under several groups (Note: it needs its path)
+//   library               the library loads with AMI_Init and AMI_Close;
+//                         if not, nothing below runs
+//   getwave-exists        GetWave_Exists is declared (IBIS-AMI requires it)
+//                         and agrees with the export of AMI_GetWave (an
+//                         export the .ami denies is a Warning: never called)
+//   init-defaults ... clock-end-mark
+//                         the conformance checks (Conformance) with the
+//                         .ami's defaults and --set; each failure an Error
+//   init-returns-impulse  Init_Returns_Impulse is declared and agrees with
+//                         what AMI_Init does to a channel impulse handed to
+//                         it: True but returned unchanged is a Warning (a
+//                         statistical flow sees no equalisation), False but
+//                         changed an Error
+//   declared-values       every value an In or InOut parameter declares
+//                         (range, increment and step ends, list entries,
+//                         corners, value, default), each with the others at
+//                         their defaults: AMI_Init returns 1 without a
+//                         message of falling back (an Error otherwise; any
+//                         other message a Note) and AMI_GetWave takes a
+//                         short wave
+// The .ami file's faults are located in it (FileName:LINE), the model's
+// faults on the library.
+class ModelCheck {
+public:
+    // Values tried per parameter; a longer list is cut, with a Note.
+    static constexpr std::size_t MaxValuesPerParameter = 32;
+
+    // Adds the items of `library` driven with `ami` to `report`. When
+    // config.Settings do not fit `ami`, sets report.UsageError and adds
+    // nothing.
+    static void Run(const std::string& library, const AmiFile& ami, const ModelCheckConfig& config,
+                    KitCheckReport& report);
+
+    // The values `definition` declares, each once, in file order, the default
+    // last unless it is among them.
+    static std::vector<std::string> DeclaredValues(const AmiParameterDefinition& definition);
+
+    // A message of AMI_Init that says a value was not taken: it names a
+    // default, a fallback, or an invalid, unknown, ignored, out-of-range or
+    // unreadable value (case-insensitive).
+    static bool SaysFallback(const std::string& message);
+};
