@@ -31,4 +31,5 @@ public:
     std::vector<AmiParameterDefinition> Parameters; // the sent (In and InOut) ones, file order
     int GetWaveExists = -1;      // Reserved GetWave_Exists: 1 True, 0 False, -1 not declared
     int InitReturnsImpulse = -1; // Reserved Init_Returns_Impulse, likewise
+    long IgnoreBits = -1;        // Reserved Ignore_Bits: bits a simulator leaves out at the start; -1 not declared
 };
