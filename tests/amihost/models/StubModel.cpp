@@ -13,6 +13,9 @@
 //   STUB_LEAKS_SLOTS   instances come from a pool of 8 that AMI_Close never
 //                      gives back: the 9th AMI_Init of the process fails (repeated-init-close)
 //   STUB_NO_END_MARK   never writes the end mark -1 into clock_times (clock-end-mark)
+//   STUB_RETURNS_IMPULSE  a sound transmitter whose AMI_Init also returns its
+//                      impulse response: the matrix's row through the same
+//                      filter, in place (Init_Returns_Impulse True)
 #include <cstdlib>
 
 #define STUB_EXPORT extern "C" __attribute__((visibility("default")))
@@ -47,9 +50,22 @@ State* NewInstance()
 }
 } // namespace
 
-STUB_EXPORT long AMI_Init(double*, long, long, double, double, char*, char**, void** handle, char** message)
+STUB_EXPORT long AMI_Init(double* impulse, long rowSize, long, double, double, char*, char**, void** handle,
+                          char** message)
 {
     *handle = NewInstance();
+#ifdef STUB_RETURNS_IMPULSE
+    double last[2] = {0.0, 0.0};
+    for (long i = 0; i < rowSize; ++i) {
+        const double x = impulse[i];
+        impulse[i] = 0.5 * x + 0.3 * last[0] + 0.2 * last[1];
+        last[1] = last[0];
+        last[0] = x;
+    }
+#else
+    (void)impulse;
+    (void)rowSize;
+#endif
 #if defined(STUB_INIT_FAILS)
     *message = Message;
     return 0;
