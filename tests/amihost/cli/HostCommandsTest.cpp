@@ -157,6 +157,16 @@ TEST(HostCommands, FailuresGiveOneLineANonZeroStatusAndNoFiles)
         // A wave from a file has its own levels and length.
         {"run '" + Model + "' '" + Ami + "' --wave '" + wave + "' --amplitude 2", 2, "--wave excludes --amplitude"},
         {"run '" + Model + "' '" + Ami + "' --wave '" + wave + "' --bits 8", 2, "--bits excludes --wave"},
+        // The receiver's files and values.
+        {"run '" + Model + "' '" + Ami + "' --rx-model '" + Dir + "/none.so' --rx-ami '" + RX_CTLE_CDR_AMI + "'", 1,
+         Dir + "/none.so: cannot open the model: No such file or directory"},
+        {"run '" + Model + "' '" + Ami + "' --rx-model '" + RX_CTLE_IBS + "' --rx-model-name Rx_ctle --rx-set "
+         "peaking=99", 2, "--rx-set: parameter peaking (" + std::string(RX_CTLE_INIT_AMI) +
+                              ":8, Float, Range 0 .. 40, default 6): 99 is outside the range 0 .. 40"},
+        {"run '" + Model + "' '" + Ami + "' --rx-model '" + RX_CTLE_INIT_PATH + "' --rx-ami '" + RX_CTLE_CDR_AMI +
+             "'",
+         1, "the library has no AMI_GetWave, which " + std::string(RX_CTLE_CDR_AMI) +
+                " declares (GetWave_Exists True)"},
     };
     for (const auto& c : cases) {
         std::filesystem::remove_all(out);
@@ -212,4 +222,67 @@ TEST(HostCommands, AParallelSweepWritesWhatASerialOneWrites)
         ++files;
     }
     EXPECT_EQ(files, 9u); // steps.svg, sweep.csv and seven eyes
+}
+
+// Transmitter, channel and receiver in one run: the receiver's clock times
+// sample the eye, and the best fixed latency is shown beside them.
+TEST(HostCommands, AReceiverModelAfterTheChannelSamplesTheEyeAtItsClock)
+{
+    const std::string out = Dir + "/rx-chain";
+    std::filesystem::remove_all(out);
+    const Outcome r = Amihost("run '" + Model + "' '" + Ami + "'" + Timing + " --bits 600 --response-bits 48 --loss 15 "
+                              "--set de=8 --rx-model '" + RX_CTLE_CDR_PATH + "' --rx-ami '" + RX_CTLE_CDR_AMI +
+                              "' --rx-set peaking=6 --out '" + out + "'");
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    const std::vector<std::string> lines = {
+        "flow        stimulus -> model (transmitter) -> channel -> receiver -> eye\n",
+        "receiver    " + std::string(RX_CTLE_CDR_PATH) + " (root Rx_ctle_cdr, " + RX_CTLE_CDR_AMI +
+            "), through its AMI_GetWave\n",
+        "receiver    (Rx_ctle_cdr (peaking 6) (peak_ghz 6.4) (cdr_gain 0.015625)); its AMI_Init returned 1, no "
+        "message\n",
+        "eye         at the receiver's ", "            at the best fixed latency: height", "de-emphasis "};
+    for (const std::string& line : lines)
+        EXPECT_NE(r.Output.find(line), std::string::npos) << line << "\n" << r.Output;
+    EXPECT_EQ(r.Output.find("closed"), std::string::npos) << r.Output;
+    for (const char* file : {"wave.csv", "step.csv", "eye.svg", "step.svg"})
+        EXPECT_TRUE(Exists(out + "/" + file)) << file;
+}
+
+// The kit's way: the receiver named by its .ibs, here the Init-only one.
+TEST(HostCommands, AReceiverNamedByItsIbisFileIsFoundThere)
+{
+    const Outcome r = Amihost(std::string("run '") + STUB_SOUND_PATH + "' '" + StubAmi() +
+                              "' --loss 10 --samples-per-bit 8 --bits 300 --rx-model '" + RX_CTLE_IBS +
+                              "' --rx-model-name Rx_ctle --out '" + Dir + "/rx-ibs'");
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    EXPECT_NE(r.Output.find("rx_ctle_init.ami; [Model] Rx_ctle of " + std::string(RX_CTLE_IBS) +
+                            "), through the impulse response its AMI_Init returns"),
+              std::string::npos)
+        << r.Output;
+    EXPECT_NE(r.Output.find("eye         height"), std::string::npos) << r.Output;
+    EXPECT_EQ(r.Output.find("clock times"), std::string::npos) << r.Output;
+}
+
+// Each setting opens receiver instances of its own, so a parallel sweep
+// still writes what a serial one writes.
+TEST(HostCommands, ASweepThroughAReceiverRunsInParallelAsSerially)
+{
+    std::string printed[2];
+    const std::string outs[2] = {Dir + "/rx-serial", Dir + "/rx-parallel"};
+    for (int run = 0; run < 2; ++run) {
+        std::filesystem::remove_all(outs[run]);
+        const Outcome r = Amihost("sweep '" + Model + "' '" + Ami + "'" + Timing +
+                                  " --bits 300 --response-bits 40 --loss 15 --param de=0,8,15 --rx-model '" +
+                                  RX_CTLE_IBS + "' --rx-model-name Rx_ctle_cdr -j " + (run == 0 ? "1" : "3") +
+                                  " --out '" + outs[run] + "'");
+        ASSERT_EQ(r.Status, 0) << r.Output;
+        printed[run] = r.Output.substr(0, r.Output.find("plots in "));
+    }
+    EXPECT_EQ(printed[0], printed[1]);
+    for (const char* name : {"sweep.csv", "steps.svg", "eye_de_0.svg", "eye_de_8.svg", "eye_de_15.svg"}) {
+        std::string serial, parallel, error;
+        ASSERT_TRUE(TextFile::Read(outs[0] + "/" + name, 1u << 26, serial, error)) << error;
+        ASSERT_TRUE(TextFile::Read(outs[1] + "/" + name, 1u << 26, parallel, error)) << error;
+        EXPECT_EQ(serial, parallel) << name;
+    }
 }
