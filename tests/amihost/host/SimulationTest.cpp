@@ -228,3 +228,24 @@ TEST(Simulation, TheEyeIsSampledWhereTheReceiversClockSays)
     EXPECT_TRUE(bare.SamplingTimes.empty());
     EXPECT_EQ(bare.Eye.Height, bare.FixedEye.Height);
 }
+
+// A receiver's clock list that breaks the contract stops the run with the
+// call and the entry, rather than sampling the eye at times that mean nothing.
+TEST(Simulation, AReceiverWhoseClockTimesBreakTheContractStopsTheRun)
+{
+    const struct {
+        const char* model;
+        const char* fault;
+    } cases[] = {{STUB_NO_END_MARK_PATH, ": AMI_GetWave on samples 0 .. 6 wrote no end mark -1 after its clock times"},
+                 {STUB_CLOCK_BACKWARDS_PATH, ": AMI_GetWave on samples 0 .. 6 returned a clock time that is not after "
+                                             "the one before it (clock_times[1] = 1.0000000000000001e-09)"}};
+    for (const auto& c : cases) {
+        Bench bench(true);
+        AmiModel model;
+        std::string error;
+        ASSERT_TRUE(model.Load(c.model, error)) << error;
+        SimulationResult result;
+        EXPECT_FALSE(Simulation::Run(model, bench.Config, "(Stub)", result, nullptr, error));
+        EXPECT_EQ(error, c.model + std::string(c.fault));
+    }
+}

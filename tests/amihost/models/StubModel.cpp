@@ -13,6 +13,9 @@
 //   STUB_LEAKS_SLOTS   instances come from a pool of 8 that AMI_Close never
 //                      gives back: the 9th AMI_Init of the process fails (repeated-init-close)
 //   STUB_NO_END_MARK   never writes the end mark -1 into clock_times (clock-end-mark)
+//   STUB_CLOCK_BACKWARDS  writes two clock times, the second before the
+//                      first, then the end mark, in calls of 2 samples or
+//                      more (clock-end-mark; a receiver run stops on it)
 //   STUB_RETURNS_IMPULSE  a sound transmitter whose AMI_Init also returns its
 //                      impulse response: the matrix's row through the same
 //                      filter, in place (Init_Returns_Impulse True)
@@ -95,7 +98,15 @@ STUB_EXPORT long AMI_GetWave(double* wave, long size, double* clock, char**, voi
         s.last[1] = s.last[0];
         s.last[0] = x;
     }
-#ifndef STUB_NO_END_MARK
+#if defined(STUB_CLOCK_BACKWARDS)
+    if (size >= 2) { // clock_times holds size + 1 entries
+        clock[0] = 2e-9;
+        clock[1] = 1e-9;
+        clock[2] = -1.0;
+    } else {
+        clock[0] = -1.0;
+    }
+#elif !defined(STUB_NO_END_MARK)
     clock[0] = -1.0;
 #else
     (void)clock;

@@ -84,7 +84,7 @@ void PrintRun(const HostOptions& options, const Workbench& bench, const Simulati
                     RunReport::Decibels(result.DeemphasisDb).c_str());
     if (!result.SamplingTimes.empty()) {
         std::printf("eye         at the receiver's %zu clock times (sampled half a UI after each): %s\n",
-                    result.ClockTimes.size(), RunReport::EyeLine(result.Eye, options.SamplesPerBit).c_str());
+                    result.ClockTimes.size(), RunReport::EyeLine(result.Eye, options.SamplesPerBit, true).c_str());
         std::printf("            at the best fixed latency: %s\n",
                     RunReport::EyeLine(result.FixedEye, options.SamplesPerBit).c_str());
     } else {
