@@ -22,8 +22,8 @@ int Fail(ExitStatus status, const std::string& error);
 
 // Everything the subcommands share: the .ami file, the receiver's files
 // (--rx-model), the channel, the stimulus and the loaded models, read in
-// that order (the models last: loading runs their code). Each step returns ExitOk or the status of its
-// fault, with the reason in `error`.
+// that order (the models last: loading runs their code). Each step returns
+// ExitOk or the status of its fault, with the reason in `error`.
 struct Workbench {
     AmiFile Ami;
     Channel Link;
