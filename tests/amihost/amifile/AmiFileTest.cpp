@@ -2,6 +2,7 @@
 
 #include <random>
 #include <string>
+#include <utility>
 
 #include "params/AmiTree.h"
 #include "tools/amihost/amifile/AmiFile.h"
@@ -66,6 +67,28 @@ TEST(AmiFile, TheModelsOwnFileDeclaresDeFrom0To15)
     EXPECT_EQ(de.Describe(), "Integer, Range 0 .. 15, default 15");
     EXPECT_EQ(file.GetWaveExists, 1);
     EXPECT_EQ(file.InitReturnsImpulse, 0);
+    EXPECT_EQ(file.IgnoreBits, 19);
+}
+
+// Ignore_Bits: a whole number of bits in any of the reserved forms; anything
+// else counts as not declared.
+TEST(AmiFile, IgnoreBitsIsAWholeNumberOfBitsOrNotDeclared)
+{
+    const std::pair<const char*, long> cases[] = {
+        {"(Ignore_Bits (Usage Info) (Type Integer) (Value 200))", 200},
+        {"(Ignore_Bits (Usage Info) (Type Integer) (Format Value 12))", 12},
+        {"(Ignore_Bits 0)", 0},
+        {"(Ignore_Bits (Usage Info) (Type Integer) (Value -3))", -1},
+        {"(Ignore_Bits (Usage Info) (Type Float) (Value 1e3))", -1},
+        {"(Ignore_Bits (Usage Info) (Type Integer) (Value 99999999999))", -1},
+        {"(AMI_Version (Usage Info) (Type String) (Value \"7.0\"))", -1},
+    };
+    for (const auto& c : cases) {
+        AmiFile file;
+        std::string error;
+        ASSERT_TRUE(Read(std::string("(Rx (Reserved_Parameters ") + c.first + "))", file, error)) << error;
+        EXPECT_EQ(file.IgnoreBits, c.second) << c.first;
+    }
 }
 
 TEST(AmiFile, TheCommonFormsOfOtherMakersAreUnderstood)

@@ -76,6 +76,27 @@ TEST(CommandLine, OptionsMayStandBeforeBetweenAndAfterTheFiles)
     EXPECT_EQ(o.Action, HostOptions::Version);
 }
 
+TEST(CommandLine, AReceiverIsNamedByItsLibraryAndAmiFileOrByAnIbisFile)
+{
+    HostOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"run", "m.so", "m.ami", "--rx-model", "rx.so", "--rx-ami", "rx.ami", "--rx-set", "peaking=3",
+                       "--rx-set", "cdr_gain=0.01"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.RxModel, "rx.so");
+    EXPECT_EQ(o.RxAmi, "rx.ami");
+    EXPECT_EQ(o.RxSettings, (std::vector<std::string>{"peaking=3", "cdr_gain=0.01"}));
+    EXPECT_FALSE(o.Receiver);
+    ASSERT_TRUE(Parse({"sweep", "m.so", "m.ami", "--param", "de=1,2", "--rx-model", "kit/rx.ibs", "--rx-model-name",
+                       "Rx_ctle"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.RxModel, "kit/rx.ibs");
+    EXPECT_EQ(o.RxModelName, "Rx_ctle");
+    EXPECT_TRUE(o.RxAmi.empty());
+}
+
 TEST(CommandLine, EveryFaultIsOneLineNamingTheOption)
 {
     const struct {
@@ -117,6 +138,21 @@ TEST(CommandLine, EveryFaultIsOneLineNamingTheOption)
         {{"run", "m.so", "m.ami", "--loss", "3", "--impulse", "h.csv"}, "--loss excludes --impulse"},
         {{"run", "m.so", "m.ami", "--bits", "10000000", "--samples-per-bit", "1024"},
          "--bits 10000000 at 1024 samples per bit exceeds 2^28 samples"},
+        // A receiver after the channel: a library with its .ami, or an .ibs.
+        {{"run", "m.so", "m.ami", "--rx", "--rx-model", "r.ibs"}, "--rx excludes --rx-model"},
+        {{"run", "m.so", "m.ami", "--rx-ami", "r.ami"}, "--rx-ami requires --rx-model"},
+        {{"run", "m.so", "m.ami", "--rx-set", "peaking=3"}, "--rx-set requires --rx-model"},
+        {{"run", "m.so", "m.ami", "--rx-model", "r.so"},
+         "--rx-model r.so needs --rx-ami FILE.ami (or name the receiver's .ibs file)"},
+        {{"run", "m.so", "m.ami", "--rx-model", "r.IBS", "--rx-ami", "r.ami"},
+         "--rx-ami: the IBIS file r.IBS names the receiver's .ami file"},
+        {{"sweep", "m.so", "m.ami", "--param", "de=1", "--rx-model", "r.so", "--rx-ami", "r.ami", "--rx-model-name",
+          "Rx"},
+         "--rx-model-name names a [Model] of an IBIS file; r.so is not one (.ibs)"},
+        {{"check", "m.so", "m.ami", "--rx-model", "r.ibs"},
+         "--rx-model belongs to run and sweep; check a receiver on its own: amihost check RX.so RX.ami"},
+        {{"run", "m.so", "m.ami", "--rx-model", "r.ibs", "--rx-set", "peaking"},
+         "--rx-set: \"peaking\" is not NAME=VALUE"},
     };
     for (const auto& c : cases) {
         const std::string error = ErrorOf(c.words);
@@ -132,7 +168,8 @@ TEST(OptionTable, HelpAndTheReadmeShowEveryOptionOfTheTable)
     const std::string usage = CommandLine::Usage();
     for (const char* option : {"--set", "--param", "--model", "--bit-time", "--samples-per-bit", "--bits", "--stimulus",
                                "--wave", "--amplitude", "--loss", "--impulse", "--block", "--out", "--response-bits",
-                               "--skip-bits", "--rx", "--seed", "--jobs", "--help", "--version"})
+                               "--skip-bits", "--rx", "--rx-model", "--rx-ami", "--rx-model-name", "--rx-set", "--seed",
+                               "--jobs", "--help", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_NE(usage.find("2 .. 1024 (default 32)"), std::string::npos) << usage;
     EXPECT_NE(usage.find("1000; check: 256"), std::string::npos) << usage;

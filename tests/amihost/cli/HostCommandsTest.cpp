@@ -65,10 +65,11 @@ struct Streams {
     std::string Err;
 };
 
-Streams AmihostApart(const std::string& arguments)
+// `name` keeps the error file apart from those of tests running beside it.
+Streams AmihostApart(const std::string& arguments, const std::string& name)
 {
     std::filesystem::create_directories(Dir);
-    const std::string err = Dir + "/stderr.txt";
+    const std::string err = Dir + "/" + name + ".stderr.txt";
     const Outcome r = Amihost(arguments, "2>'" + err + "'");
     Streams streams{r.Status, r.Output, ""};
     std::string error;
@@ -100,6 +101,34 @@ std::vector<std::string> Warned(const std::string& text, const std::string& key)
     for (std::size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + 1))
         values.push_back(text.substr(at + mark.size(), text.find(':', at + mark.size()) - at - mark.size()));
     return values;
+}
+
+// Runs a sweep of the model with `options` at -j 1 and at -j `jobs`, into
+// folders named after `name`; expects the same printout and the same files,
+// and returns how many files there are.
+std::size_t SerialAgainstParallel(const std::string& options, const std::string& jobs, const std::string& name)
+{
+    std::string printed[2];
+    const std::string outs[2] = {Dir + "/" + name + "-serial", Dir + "/" + name + "-parallel"};
+    for (int run = 0; run < 2; ++run) {
+        std::filesystem::remove_all(outs[run]);
+        const Outcome r = Amihost("sweep '" + Model + "' '" + Ami + "'" + Timing + " " + options + " -j " +
+                                  (run == 0 ? "1" : jobs) + " --out '" + outs[run] + "'");
+        EXPECT_EQ(r.Status, 0) << r.Output;
+        printed[run] = r.Output.substr(0, r.Output.find("plots in ")); // the last line names the folder
+    }
+    EXPECT_EQ(printed[0], printed[1]);
+    std::size_t files = 0;
+    std::error_code missing; // a failed sweep wrote no folder
+    for (const auto& entry : std::filesystem::directory_iterator(outs[0], missing)) {
+        const std::string file = entry.path().filename().string();
+        std::string serial, parallel, error;
+        EXPECT_TRUE(TextFile::Read(outs[0] + "/" + file, 1u << 26, serial, error)) << error;
+        EXPECT_TRUE(TextFile::Read(outs[1] + "/" + file, 1u << 26, parallel, error)) << error;
+        EXPECT_EQ(serial, parallel) << file;
+        ++files;
+    }
+    return files;
 }
 
 } // namespace
@@ -202,6 +231,16 @@ TEST(HostCommands, FailuresGiveOneLineANonZeroStatusAndNoFiles)
         // A wave from a file has its own levels and length.
         {"run '" + Model + "' '" + Ami + "' --wave '" + wave + "' --amplitude 2", 2, "--wave excludes --amplitude"},
         {"run '" + Model + "' '" + Ami + "' --wave '" + wave + "' --bits 8", 2, "--bits excludes --wave"},
+        // The receiver's files and values.
+        {"run '" + Model + "' '" + Ami + "' --rx-model '" + Dir + "/none.so' --rx-ami '" + RX_CTLE_CDR_AMI + "'", 1,
+         Dir + "/none.so: cannot open the model: No such file or directory"},
+        {"run '" + Model + "' '" + Ami + "' --rx-model '" + RX_CTLE_IBS + "' --rx-model-name Rx_ctle --rx-set "
+         "peaking=99", 2, "--rx-set: parameter peaking (" + std::string(RX_CTLE_INIT_AMI) +
+                              ":8, Float, Range 0 .. 40, default 6): 99 is outside the range 0 .. 40"},
+        {"run '" + Model + "' '" + Ami + "' --rx-model '" + RX_CTLE_INIT_PATH + "' --rx-ami '" + RX_CTLE_CDR_AMI +
+             "'",
+         1, "the library has no AMI_GetWave, which " + std::string(RX_CTLE_CDR_AMI) +
+                " declares (GetWave_Exists True)"},
     };
     for (const auto& c : cases) {
         std::filesystem::remove_all(out);
@@ -236,26 +275,7 @@ TEST(HostCommands, TheReceiverFlowRunsTheChannelIntoTheModel)
 
 TEST(HostCommands, AParallelSweepWritesWhatASerialOneWrites)
 {
-    std::string printed[2];
-    const std::string outs[2] = {Dir + "/serial", Dir + "/parallel"};
-    for (int run = 0; run < 2; ++run) {
-        std::filesystem::remove_all(outs[run]);
-        const Outcome r = Amihost("sweep '" + Model + "' '" + Ami + "'" + Timing +
-                                  " --bits 120 --response-bits 40 --loss 10 --param de=0:6 -j " +
-                                  (run == 0 ? "1" : "4") + " --out '" + outs[run] + "'");
-        ASSERT_EQ(r.Status, 0) << r.Output;
-        printed[run] = r.Output.substr(0, r.Output.find("plots in ")); // the last line names the folder
-    }
-    EXPECT_EQ(printed[0], printed[1]);
-    std::size_t files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(outs[0])) {
-        const std::string name = entry.path().filename().string();
-        std::string serial, parallel, error;
-        ASSERT_TRUE(TextFile::Read(outs[0] + "/" + name, 1u << 26, serial, error)) << error;
-        ASSERT_TRUE(TextFile::Read(outs[1] + "/" + name, 1u << 26, parallel, error)) << error;
-        EXPECT_EQ(serial, parallel) << name;
-        ++files;
-    }
+    const std::size_t files = SerialAgainstParallel("--bits 120 --response-bits 40 --loss 10 --param de=0:6", "4", "tx");
     EXPECT_EQ(files, 9u); // steps.svg, sweep.csv and seven eyes
 }
 
@@ -333,7 +353,7 @@ TEST(HostCommands, SweepWarnsAboutTheSettingsThatMisbehaveAt50ps)
     const std::string out = Dir + "/sweep50";
     std::filesystem::remove_all(out);
     const Streams r = AmihostApart("sweep '" + Model + "' '" + Ami + "' --bit-time 50e-12 --samples-per-bit 32 "
-                                   "--bits 64 --loss 10 --param de=0:15 --out '" + out + "'");
+                                   "--bits 64 --loss 10 --param de=0:15 --out '" + out + "'", "sweep50");
     ASSERT_EQ(r.Status, 0) << r.Out << r.Err;
     EXPECT_EQ(Warned(r.Err, "de"), (std::vector<std::string>{"1", "7", "8", "9", "11"})) << r.Err;
     for (const char* line : {"! de=1: steady level ", "! de=8: steady level ", "! de=11: steady level "})
@@ -351,7 +371,7 @@ TEST(HostCommands, RunWarnsOnItsOwnSettingWhenItsLevelIsWild)
 {
     const std::string out = Dir + "/run-wild";
     const Streams wild = AmihostApart("run '" + Model + "' '" + Ami + "'" + Timing +
-                                      " --bits 64 --set de=1 --out '" + out + "'");
+                                      " --bits 64 --set de=1 --out '" + out + "'", "wild");
     ASSERT_EQ(wild.Status, 0) << wild.Out << wild.Err;
     EXPECT_NE(wild.Out.find("\nwarning     (Halvex_tx (de 1)): steady level 14."), std::string::npos) << wild.Out;
     EXPECT_NE(wild.Err.find("amihost: warning: (Halvex_tx (de 1)): steady level 14."), std::string::npos) << wild.Err;
@@ -359,7 +379,7 @@ TEST(HostCommands, RunWarnsOnItsOwnSettingWhenItsLevelIsWild)
               std::string::npos)
         << wild.Err;
     const Streams calm = AmihostApart("run '" + Model + "' '" + Ami + "'" + Timing +
-                                      " --bits 64 --set de=0 --out '" + out + "'");
+                                      " --bits 64 --set de=0 --out '" + out + "'", "calm");
     ASSERT_EQ(calm.Status, 0) << calm.Err;
     EXPECT_EQ(calm.Err, "");
     EXPECT_NE(calm.Out.find("\nsteady      0.66"), std::string::npos) << calm.Out;
@@ -383,4 +403,54 @@ TEST(HostCommands, IvWritesTheThreeCornersOfAModelsTables)
     const Outcome none = Amihost("iv '" + ibs + "' --model none --out '" + out + "'");
     EXPECT_EQ(none.Status, 2);
     EXPECT_EQ(none.Output, "amihost: error: --model: " + ibs + ": no [Model] none\n");
+}
+
+// Transmitter, channel and receiver in one run: the receiver's clock times
+// sample the eye, and the best fixed latency is shown beside them.
+TEST(HostCommands, AReceiverModelAfterTheChannelSamplesTheEyeAtItsClock)
+{
+    const std::string out = Dir + "/rx-chain";
+    std::filesystem::remove_all(out);
+    const Outcome r = Amihost("run '" + Model + "' '" + Ami + "'" + Timing + " --bits 600 --response-bits 48 --loss 15 "
+                              "--set de=8 --rx-model '" + RX_CTLE_CDR_PATH + "' --rx-ami '" + RX_CTLE_CDR_AMI +
+                              "' --rx-set peaking=6 --out '" + out + "'");
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    const std::vector<std::string> lines = {
+        "flow        stimulus -> model (transmitter) -> channel -> receiver -> eye\n",
+        "receiver    " + std::string(RX_CTLE_CDR_PATH) + " (root Rx_ctle_cdr, " + RX_CTLE_CDR_AMI +
+            "), through its AMI_GetWave\n",
+        "receiver    (Rx_ctle_cdr (peaking 6) (peak_ghz 6.4) (cdr_gain 0.015625)); its AMI_Init returned 1, no "
+        "message\n",
+        "eye         at the receiver's ", "            at the best fixed latency: height", "de-emphasis "};
+    for (const std::string& line : lines)
+        EXPECT_NE(r.Output.find(line), std::string::npos) << line << "\n" << r.Output;
+    EXPECT_EQ(r.Output.find("closed"), std::string::npos) << r.Output;
+    for (const char* file : {"wave.csv", "step.csv", "eye.svg", "step.svg"})
+        EXPECT_TRUE(Exists(out + "/" + file)) << file;
+}
+
+// The kit's way: the receiver named by its .ibs, here the Init-only one.
+TEST(HostCommands, AReceiverNamedByItsIbisFileIsFoundThere)
+{
+    const Outcome r = Amihost(std::string("run '") + STUB_SOUND_PATH + "' '" + StubAmi() +
+                              "' --loss 10 --samples-per-bit 8 --bits 300 --rx-model '" + RX_CTLE_IBS +
+                              "' --rx-model-name Rx_ctle --out '" + Dir + "/rx-ibs'");
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    EXPECT_NE(r.Output.find("rx_ctle_init.ami; [Model] Rx_ctle of " + std::string(RX_CTLE_IBS) +
+                            "), through the impulse response its AMI_Init returns"),
+              std::string::npos)
+        << r.Output;
+    EXPECT_NE(r.Output.find("eye         height"), std::string::npos) << r.Output;
+    EXPECT_EQ(r.Output.find("clock times"), std::string::npos) << r.Output;
+}
+
+// Each setting opens receiver instances of its own, so a parallel sweep
+// still writes what a serial one writes.
+TEST(HostCommands, ASweepThroughAReceiverRunsInParallelAsSerially)
+{
+    const std::size_t files = SerialAgainstParallel("--bits 300 --response-bits 40 --loss 15 --param de=0,8,15 "
+                                                    "--rx-model '" + std::string(RX_CTLE_IBS) +
+                                                        "' --rx-model-name Rx_ctle_cdr",
+                                                    "3", "rx");
+    EXPECT_EQ(files, 5u);
 }

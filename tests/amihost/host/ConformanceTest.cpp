@@ -83,6 +83,7 @@ TEST(Conformance, EachFaultFailsItsOwnCheck)
     ExpectOnlyFailure(STUB_LEAKS_SLOTS_PATH, "repeated-init-close",
                       "AMI_Init returned 0: stub model: no free instance slot");
     ExpectOnlyFailure(STUB_NO_END_MARK_PATH, "clock-end-mark", "clock_times[0] is nan, before any end mark -1");
+    ExpectOnlyFailure(STUB_CLOCK_BACKWARDS_PATH, "clock-end-mark", "clock_times[1] is 1e-09, before any end mark -1");
 }
 
 TEST(Conformance, AModelWhoseInitFailsFailsInitDefaultsAndEveryWaveCheck)

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "tools/amihost/host/AmiModel.h"
+#include "tools/amihost/host/Receiver.h"
 #include "tools/amihost/host/Simulation.h"
+#include "tools/amihost/signal/ClockedEye.h"
 
 namespace {
 
@@ -88,4 +90,162 @@ TEST(Simulation, TheTransmitterFlowPutsTheChannelAfterTheModel)
     EXPECT_EQ(result.RxStep, bench.Link.Apply(result.TxStep));
     // The stand-in boosts nothing: its step rises to 1 within the first bit.
     EXPECT_NEAR(result.DeemphasisDb, 0.0, 1e-12);
+}
+
+namespace {
+
+// A transmitter stand-in, a 12 dB line and the test receiver (its CTLE 8 dB
+// at Nyquist), at 16 samples per bit.
+struct Chain {
+    static constexpr int ChainSpb = 16;
+    AmiModel Tx;
+    Receiver Rx;
+    Channel Link;
+    Stimulus Drive = Stimulus::Prbs(7, 500, ChainSpb, 1.0);
+    SimulationConfig Config;
+
+    Chain(const char* tx, const char* rx, const char* rxAmi)
+    {
+        std::string error;
+        EXPECT_TRUE(Tx.Load(tx, error)) << error;
+        EXPECT_TRUE(Rx.Read(rx, rxAmi, "", error)) << error;
+        EXPECT_TRUE(Rx.SetParameters({{"peaking", "8"}, {"peak_ghz", "5"}}, error)) << error;
+        EXPECT_TRUE(Rx.Load(error)) << error;
+        EXPECT_TRUE(Channel::Line(12.0, BitTime, BitTime / ChainSpb, 4096, Link, error)) << error;
+        Config.BitTime = BitTime;
+        Config.SamplesPerBit = ChainSpb;
+        Config.BlockSize = 333;
+        Config.ResponseBits = 48;
+        Config.Link = &Link;
+        Config.Drive = &Drive;
+        Config.Rx = &Rx;
+        Config.TxReturnsImpulse = std::string(tx) == STUB_EQUALISES_PATH;
+    }
+
+    SimulationResult Run()
+    {
+        SimulationResult result;
+        std::string error;
+        EXPECT_TRUE(Simulation::Run(Tx, Config, "(Stub)", result, nullptr, error)) << error;
+        return result;
+    }
+
+    // The impulse matrix every model's AMI_Init starts from: the channel's
+    // with ResponseBits UI of zeros after it.
+    std::vector<double> Padded() const
+    {
+        std::vector<double> matrix = Link.ImpulseMatrix(BitTime / ChainSpb);
+        matrix.resize(matrix.size() + Config.ResponseBits * ChainSpb, 0.0);
+        return matrix;
+    }
+};
+
+double LargestDifference(const std::vector<double>& a, const std::vector<double>& b)
+{
+    EXPECT_EQ(a.size(), b.size());
+    double worst = 0.0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i)
+        worst = std::max(worst, std::fabs(a[i] - b[i]));
+    return worst;
+}
+
+} // namespace
+
+TEST(Simulation, TheReceiversAmiInitGetsTheChannelOrWhatTheTransmitterReturns)
+{
+    Chain plain(STUB_SOUND_PATH, RX_CTLE_INIT_PATH, RX_CTLE_INIT_AMI);
+    const SimulationResult alone = plain.Run();
+    EXPECT_EQ(alone.RxImpulseIn, plain.Padded());
+
+    // A transmitter whose AMI_Init returns its own response (the stand-in's
+    // filter, 0.5 0.3 0.2) hands the receiver the channel through it.
+    Chain returning(STUB_EQUALISES_PATH, RX_CTLE_INIT_PATH, RX_CTLE_INIT_AMI);
+    const SimulationResult chained = returning.Run();
+    const std::vector<double> channel = returning.Padded();
+    std::vector<double> expected(channel.size(), 0.0);
+    const double taps[3] = {0.5, 0.3, 0.2};
+    for (std::size_t i = 0; i < channel.size(); ++i)
+        for (std::size_t k = 0; k < 3 && k <= i; ++k)
+            expected[i] += taps[k] * channel[i - k];
+    double largest = 0.0;
+    for (double v : expected)
+        largest = std::max(largest, std::fabs(v));
+    EXPECT_LT(LargestDifference(chained.RxImpulseIn, expected), 1e-14 * largest);
+}
+
+// The same CTLE applied two ways, sample by sample in AMI_GetWave and as the
+// impulse response of AMI_Init convolved with the transmitter's output, gives
+// the same wave at the eye up to rounding. The filter's tail beyond the
+// impulse's 48 UI of room is below 1e-100; what remains are two orders of
+// summation (a recursion against a convolution of about 4800 taps through
+// FFTs of 16384 points), each rounding near 1e-16 of partial sums of the
+// 1 V swing: measured 1.6e-15, held to 1e-12. When the transmitter's AMI_Init
+// response must come out again (DeconvolveCausal), the division by it (|T|
+// >= 0.4 for the stand-in's filter) adds the rounding of the spectra of
+// three such arrays: measured 9.1e-14, held to 1e-11.
+TEST(Simulation, AnInitOnlyReceiverGivesWhatTheSameCtleGivesThroughGetWave)
+{
+    const struct {
+        const char* tx;
+        double tolerance;
+    } cases[] = {{STUB_SOUND_PATH, 1e-12}, {STUB_EQUALISES_PATH, 1e-11}};
+    for (const auto& c : cases) {
+        Chain wave(c.tx, RX_CTLE_CDR_PATH, RX_CTLE_CDR_AMI);
+        Chain init(c.tx, RX_CTLE_INIT_PATH, RX_CTLE_INIT_AMI);
+        const SimulationResult a = wave.Run();
+        const SimulationResult b = init.Run();
+        EXPECT_LT(LargestDifference(a.Received, b.Received), c.tolerance) << c.tx;
+        EXPECT_LT(LargestDifference(a.RxStep, b.RxStep), c.tolerance) << c.tx;
+        EXPECT_EQ(a.Output, b.Output);
+        EXPECT_NEAR(a.FixedEye.Height, b.FixedEye.Height, 2 * c.tolerance) << c.tx;
+        EXPECT_GT(b.FixedEye.Height, 0.3) << c.tx; // the CTLE opens what 12 dB closed
+        EXPECT_TRUE(b.ClockTimes.empty());
+    }
+}
+
+// With clock times the eye is read half a UI after each, from the bits after
+// the receiver's Ignore_Bits (100, more than the chain needs to settle).
+TEST(Simulation, TheEyeIsSampledWhereTheReceiversClockSays)
+{
+    Chain chain(STUB_SOUND_PATH, RX_CTLE_CDR_PATH, RX_CTLE_CDR_AMI);
+    const SimulationResult r = chain.Run();
+    ASSERT_GT(r.ClockTimes.size(), 490u);
+    ASSERT_EQ(r.SamplingTimes.size(), r.ClockTimes.size());
+    for (std::size_t j = 0; j < r.ClockTimes.size(); ++j)
+        ASSERT_EQ(r.SamplingTimes[j], r.ClockTimes[j] + BitTime / 2);
+    ASSERT_TRUE(r.Eye.Valid);
+    EXPECT_EQ(r.Eye.FirstBit, 100u);
+    EXPECT_EQ(r.FixedEye.FirstBit, 100u);
+    // Locked on the crossings, the clock samples near the best fixed latency.
+    EXPECT_GT(r.Eye.Height, 0.9 * r.FixedEye.Height);
+    EXPECT_NEAR(static_cast<double>(r.Eye.Latency), static_cast<double>(r.FixedEye.Latency), 0.25 * Chain::ChainSpb);
+    EXPECT_EQ(r.RelativeEye, r.Eye.Height / std::fabs(r.RxStep.back()));
+
+    // The same chain without the receiver's clock: the fixed eye alone.
+    chain.Config.Rx = nullptr;
+    const SimulationResult bare = chain.Run();
+    EXPECT_TRUE(bare.ClockTimes.empty());
+    EXPECT_TRUE(bare.SamplingTimes.empty());
+    EXPECT_EQ(bare.Eye.Height, bare.FixedEye.Height);
+}
+
+// A receiver's clock list that breaks the contract stops the run with the
+// call and the entry, rather than sampling the eye at times that mean nothing.
+TEST(Simulation, AReceiverWhoseClockTimesBreakTheContractStopsTheRun)
+{
+    const struct {
+        const char* model;
+        const char* fault;
+    } cases[] = {{STUB_NO_END_MARK_PATH, ": AMI_GetWave on samples 0 .. 6 wrote no end mark -1 after its clock times"},
+                 {STUB_CLOCK_BACKWARDS_PATH, ": AMI_GetWave on samples 0 .. 6 returned a clock time that is not after "
+                                             "the one before it (clock_times[1] = 1.0000000000000001e-09)"}};
+    for (const auto& c : cases) {
+        Bench bench(true);
+        AmiModel model;
+        std::string error;
+        ASSERT_TRUE(model.Load(c.model, error)) << error;
+        SimulationResult result;
+        EXPECT_FALSE(Simulation::Run(model, bench.Config, "(Stub)", result, nullptr, error));
+        EXPECT_EQ(error, c.model + std::string(c.fault));
+    }
 }

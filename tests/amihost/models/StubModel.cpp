@@ -20,6 +20,9 @@
 //                      AMI_Init return 0, G > 1.5 is replaced by 1 with a
 //                      message saying so, G = 1.2 gives a message of no
 //                      consequence, G = 1.25 makes AMI_GetWave return 0 (declared-values)
+//   STUB_CLOCK_BACKWARDS  writes two clock times, the second before the
+//                      first, then the end mark, in calls of 2 samples or
+//                      more (clock-end-mark; a receiver run stops on it)
 #include <cstdlib>
 #include <cstring>
 
@@ -119,7 +122,15 @@ STUB_EXPORT long AMI_GetWave(double* wave, long size, double* clock, char**, voi
         s.last[1] = s.last[0];
         s.last[0] = x;
     }
-#ifndef STUB_NO_END_MARK
+#if defined(STUB_CLOCK_BACKWARDS)
+    if (size >= 2) { // clock_times holds size + 1 entries
+        clock[0] = 2e-9;
+        clock[1] = 1e-9;
+        clock[2] = -1.0;
+    } else {
+        clock[0] = -1.0;
+    }
+#elif !defined(STUB_NO_END_MARK)
     clock[0] = -1.0;
 #else
     (void)clock;

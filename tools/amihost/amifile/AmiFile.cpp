@@ -1,5 +1,7 @@
 #include "tools/amihost/amifile/AmiFile.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -11,16 +13,16 @@ namespace {
 
 using Reader = AmiDefinitionReader;
 
-// The Boolean value of a reserved parameter: (X (Value True)), (X (Default
-// True)), (X (Format Value True)) or the old (X True); -1 when there is none.
-int ReservedFlag(const AmiBranch& reserved, const char* name)
+// The value of a reserved parameter: (X (Value v)), (X (Default v)),
+// (X (Format Value v)) or the old (X v); null when there is none.
+const char* ReservedText(const AmiBranch& reserved, const char* name)
 {
     for (int i = 0; i < reserved.ChildCount; ++i) {
         const AmiTreeEntry& entry = reserved.Children[i];
         const AmiBranch* branch = Reader::BranchOf(entry);
         const AmiLeaf* leaf = Reader::LeafOf(entry);
         if (leaf && std::strcmp(leaf->Name, name) == 0 && leaf->ValueCount > 0)
-            return std::strcmp(leaf->Values[0].Text, "True") == 0 ? 1 : 0;
+            return leaf->Values[0].Text;
         if (!branch || std::strcmp(branch->Name, name) != 0)
             continue;
         for (int j = 0; j < branch->ChildCount; ++j) {
@@ -29,12 +31,32 @@ int ReservedFlag(const AmiBranch& reserved, const char* name)
                 continue;
             const char* first = item->Values[0].Text;
             if (std::strcmp(item->Name, "Value") == 0 || item->NameKeyword == AmiNameDefault)
-                return std::strcmp(first, "True") == 0 ? 1 : 0;
+                return first;
             if (item->NameKeyword == AmiNameFormat && std::strcmp(first, "Value") == 0 && item->ValueCount > 1)
-                return std::strcmp(item->Values[1].Text, "True") == 0 ? 1 : 0;
+                return item->Values[1].Text;
         }
     }
-    return -1;
+    return nullptr;
+}
+
+// A reserved Boolean: 1 True, 0 anything else, -1 when it is not there.
+int ReservedFlag(const AmiBranch& reserved, const char* name)
+{
+    const char* text = ReservedText(reserved, name);
+    return text ? (std::strcmp(text, "True") == 0 ? 1 : 0) : -1;
+}
+
+// A reserved count: a whole number 0 .. 2^31 - 1; -1 when it is not there
+// or not such a number.
+long ReservedCount(const AmiBranch& reserved, const char* name)
+{
+    const char* text = ReservedText(reserved, name);
+    if (!text || *text < '0' || *text > '9')
+        return -1;
+    errno = 0;
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    return *end == '\0' && errno == 0 && value <= 2147483647L ? value : -1;
 }
 
 // Owns a parsed tree.
@@ -82,6 +104,7 @@ bool AmiFile::Read(const std::string& text, const std::string& name, AmiFile& fi
         if (std::strcmp(branch->Name, "Reserved_Parameters") == 0) {
             file.GetWaveExists = ReservedFlag(*branch, "GetWave_Exists");
             file.InitReturnsImpulse = ReservedFlag(*branch, "Init_Returns_Impulse");
+            file.IgnoreBits = ReservedCount(*branch, "Ignore_Bits");
             continue;
         }
         // Model_Specific is a wrapper that the parameter string leaves out;

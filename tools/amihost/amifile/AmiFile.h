@@ -33,4 +33,5 @@ public:
     int GetWaveExists = -1;      // Reserved GetWave_Exists: 1 True, 0 False, -1 not declared
     int InitReturnsImpulse = -1; // Reserved Init_Returns_Impulse, likewise
     std::vector<AmiDeclarations::Entry> Declared; // every declared parameter, any usage, file order
+    long IgnoreBits = -1;        // Reserved Ignore_Bits: bits a simulator leaves out at the start; -1 not declared
 };

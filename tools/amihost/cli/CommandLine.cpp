@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "tools/amihost/cli/OptionTable.h"
+#include "tools/amihost/host/Receiver.h"
 
 #ifndef AMIHOST_VERSION
 #define AMIHOST_VERSION "unknown"
@@ -98,6 +99,27 @@ bool Files(const Parser& parser, const std::string& command, HostOptions& o, std
     return true;
 }
 
+// A receiver after the channel: its files named one way or the other.
+bool FinishReceiver(const HostOptions& o, std::string& error)
+{
+    const bool ibis = Receiver::IsIbis(o.RxModel);
+    std::string fault;
+    if (o.RxModel.empty())
+        return true;
+    if (o.Action == HostOptions::Check)
+        fault = "--rx-model belongs to run and sweep; check a receiver on its own: amihost check RX.so RX.ami";
+    else if (ibis && !o.RxAmi.empty())
+        fault = "--rx-ami: the IBIS file " + o.RxModel + " names the receiver's .ami file";
+    else if (!ibis && o.RxAmi.empty())
+        fault = "--rx-model " + o.RxModel + " needs --rx-ami FILE.ami (or name the receiver's .ibs file)";
+    else if (!ibis && !o.RxModelName.empty())
+        fault = "--rx-model-name names a [Model] of an IBIS file; " + o.RxModel + " is not one (.ibs)";
+    if (fault.empty())
+        return true;
+    error = fault;
+    return false;
+}
+
 // The checks that involve more than one option, after parsing.
 bool Finish(const Parser& parser, const std::string& command, HostOptions& o, std::string& error)
 {
@@ -128,7 +150,7 @@ bool Finish(const Parser& parser, const std::string& command, HostOptions& o, st
                 " samples per bit exceeds 2^28 samples";
         return false;
     }
-    return true;
+    return FinishReceiver(o, error);
 }
 
 std::string OneLine(std::string text)

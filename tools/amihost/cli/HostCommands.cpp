@@ -82,10 +82,20 @@ void PrintRun(const HostOptions& options, const Workbench& bench, const Simulati
                 result.Message.empty() ? "no message" : ("message: " + result.Message).c_str());
     if (!result.ParametersOut.empty())
         std::printf("params out  %s\n", result.ParametersOut.c_str());
+    if (!options.RxModel.empty())
+        std::printf("receiver    %s; its AMI_Init returned 1, %s\n", bench.Rx.Parameters.c_str(),
+                    result.RxMessage.empty() ? "no message" : ("message: " + result.RxMessage).c_str());
     if (!options.Receiver)
         std::printf("de-emphasis %s dB (first bit after a transition against the steady level)\n",
                     RunReport::Decibels(result.DeemphasisDb).c_str());
-    std::printf("eye         %s\n", RunReport::EyeLine(result.Eye, options.SamplesPerBit).c_str());
+    if (!result.SamplingTimes.empty()) {
+        std::printf("eye         at the receiver's %zu clock times (sampled half a UI after each): %s\n",
+                    result.ClockTimes.size(), RunReport::EyeLine(result.Eye, options.SamplesPerBit, true).c_str());
+        std::printf("            at the best fixed latency: %s\n",
+                    RunReport::EyeLine(result.FixedEye, options.SamplesPerBit).c_str());
+    } else {
+        std::printf("eye         %s\n", RunReport::EyeLine(result.Eye, options.SamplesPerBit).c_str());
+    }
     if (result.Eye.Valid && result.Eye.Height > 0.0)
         std::printf("            %.3f of the steady swing at the eye\n", result.RelativeEye);
     std::printf("steady      %.4g: the model's output for a unit step, after %zu bits\n", result.SteadyLevel,

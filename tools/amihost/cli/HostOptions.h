@@ -36,6 +36,10 @@ struct HostOptions {
     std::size_t ResponseBits = 96;
     long SkipBits = -1;                // -1: until the step settles
     bool Receiver = false;
+    std::string RxModel;               // a receiver after the channel: its library, or an .ibs
+    std::string RxAmi;                 // the receiver library's .ami file
+    std::string RxModelName;           // its [Model] in the .ibs; empty: the only AMI model
+    std::vector<std::string> RxSettings; // --rx-set NAME=VALUE texts, in order (their form checked)
     unsigned Seed = 1;
     unsigned Jobs = 0;                 // sweep's settings at once; 0: every core
 };

@@ -168,7 +168,22 @@ std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector
                            std::to_string(d.ResponseBits)}, Whole(8, 100000));
     t.Add(o.SkipBits, {"--skip-bits", "N", "bits left out of the eye", "0 .. 10000000", "until the step settles"},
           Whole(0, 10000000));
-    t.Switch(o.Receiver, {"--rx", "", "the model is a receiver: the channel comes before it", "", ""});
+    CLI::Option* rx = t.Switch(o.Receiver, {"--rx", "", "the model is a receiver: the channel comes before it", "",
+                                            ""});
+    CLI::Option* rxModel =
+        t.Add(o.RxModel, {"--rx-model", "LIBRARY|FILE.ibs", "run, sweep: a receiver model after the channel, "
+                                                           "chained as simulators do (its AMI_GetWave, or else the "
+                                                           "impulse its AMI_Init returns; the eye is read at its "
+                                                           "clock times if it gives any): its library with "
+                                                           "--rx-ami, or an IBIS file", "", ""});
+    rxModel->excludes(rx);
+    t.Add(o.RxAmi, {"--rx-ami", "FILE.ami", "the .ami file of the --rx-model library", "", ""})->needs(rxModel);
+    t.Add(o.RxModelName, {"--rx-model-name", "NAME", "the receiver's [Model] in the --rx-model IBIS file", "",
+                          "its only AMI model"})->needs(rxModel);
+    t.Add(o.RxSettings, {"--rx-set", "NAME=VALUE", "a receiver parameter's value instead of its .ami default "
+                                                   "(repeatable)", "", ""}, NameEqualsValue())
+        ->needs(rxModel)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     t.Add(o.Seed, {"--seed", "N", "seed of check's random block sizes", "0 .. 4294967295", std::to_string(d.Seed)},
           Whole(0, 4294967295LL));
     t.Add(o.Jobs, {"-j,--jobs", "N", "sweep: settings simulated at once, each in an instance of its own (the "

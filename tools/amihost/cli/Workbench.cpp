@@ -72,6 +72,22 @@ ExitStatus Workbench::ReadAmi(const HostOptions& options, std::string& error)
     return ExitOk;
 }
 
+ExitStatus Workbench::ReadReceiver(const HostOptions& options, std::string& error)
+{
+    if (options.RxModel.empty())
+        return ExitOk;
+    if (!Rx.Read(options.RxModel, options.RxAmi, options.RxModelName, error))
+        return ExitFailure;
+    std::vector<ParameterString::Setting> settings(options.RxSettings.size());
+    for (std::size_t i = 0; i < settings.size(); ++i)
+        ParameterString::ParseSetting(options.RxSettings[i], settings[i], error); // its form was checked
+    if (!Rx.SetParameters(settings, error)) {
+        error = "--rx-set: " + error;
+        return ExitUsage;
+    }
+    return ExitOk;
+}
+
 bool Workbench::ReadChannel(const HostOptions& options, std::string& error)
 {
     const double dt = options.BitTime / options.SamplesPerBit;
@@ -124,13 +140,15 @@ ExitStatus Workbench::Prepare(const HostOptions& options, std::string& error)
 {
     if (const ExitStatus status = ReadAmi(options, error); status != ExitOk)
         return status;
+    if (const ExitStatus status = ReadReceiver(options, error); status != ExitOk)
+        return status;
     if (!ReadChannel(options, error) || !ReadStimulus(options, error) || !Model.Load(options.ModelPath, error))
         return ExitFailure;
     if (!Model.GetWave) {
         error = options.ModelPath + ": the model has no AMI_GetWave; amihost runs the time-domain flow only";
         return ExitFailure;
     }
-    return ExitOk;
+    return options.RxModel.empty() || Rx.Load(error) ? ExitOk : ExitFailure;
 }
 
 SimulationConfig Workbench::Config(const HostOptions& options) const
@@ -144,6 +162,8 @@ SimulationConfig Workbench::Config(const HostOptions& options) const
     config.Receiver = options.Receiver;
     config.Link = &Link;
     config.Drive = &Drive;
+    config.Rx = options.RxModel.empty() ? nullptr : &Rx;
+    config.TxReturnsImpulse = Ami.InitReturnsImpulse == 1;
     return config;
 }
 
@@ -164,8 +184,13 @@ void Workbench::PrintSetting(const HostOptions& options) const
         std::printf("kit         %s\n", Kit.c_str());
     std::printf("model       %s (root %s, %s)\n", options.ModelPath.c_str(), Ami.RootName.c_str(),
                 options.AmiPath.c_str());
-    std::printf("flow        %s\n", options.Receiver ? "stimulus -> channel -> model (receiver) -> eye"
-                                                     : "stimulus -> model (transmitter) -> channel -> eye");
+    std::printf("flow        %s\n", options.Receiver        ? "stimulus -> channel -> model (receiver) -> eye"
+                                    : options.RxModel.empty() ? "stimulus -> model (transmitter) -> channel -> eye"
+                                                              : "stimulus -> model (transmitter) -> channel -> "
+                                                                "receiver -> eye");
+    if (!options.RxModel.empty())
+        std::printf("receiver    %s (root %s, %s%s), through %s\n", Rx.LibraryPath.c_str(), Rx.Ami.RootName.c_str(),
+                    Rx.AmiPath.c_str(), Rx.Origin.empty() ? "" : ("; " + Rx.Origin).c_str(), Rx.Flow().c_str());
     std::printf("timing      bit time %g s (%g Gb/s), %d samples per bit, AMI_GetWave blocks of %zu\n",
                 options.BitTime, 1e-9 / options.BitTime, options.SamplesPerBit, options.BlockSize);
     // A file's wave keeps its own levels; its swing is its extremes'.

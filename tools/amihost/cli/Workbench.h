@@ -6,6 +6,7 @@
 #include "tools/amihost/cli/HostOptions.h"
 #include "tools/amihost/host/AmiModel.h"
 #include "tools/amihost/host/Conformance.h"
+#include "tools/amihost/host/Receiver.h"
 #include "tools/amihost/host/Simulation.h"
 #include "tools/amihost/signal/Channel.h"
 #include "tools/amihost/signal/Stimulus.h"
@@ -23,15 +24,16 @@ int Fail(ExitStatus status, const std::string& error);
 // output holds.
 void Warn(const std::string& warning);
 
-// Everything the subcommands share: the .ami file, the channel, the
-// stimulus and the loaded model, read in that order (the model last:
-// loading runs its code). Each step returns ExitOk or the status of its
-// fault, with the reason in `error`.
+// Everything the subcommands share: the .ami file, the receiver's files
+// (--rx-model), the channel, the stimulus and the loaded models, read in
+// that order (the models last: loading runs their code). Each step returns
+// ExitOk or the status of its fault, with the reason in `error`.
 struct Workbench {
     AmiFile Ami;
     Channel Link;
     Stimulus Drive;
     AmiModel Model;
+    Receiver Rx;            // the receiver after the channel, with --rx-model
     std::string Parameters; // the parameter string, with --set applied
     std::string Kit;        // where FILE.ibs led: its [Model] and Executable line; empty without one
 
@@ -56,6 +58,7 @@ struct Workbench {
     void PrintSetting(const HostOptions& options) const;
 
 private:
+    ExitStatus ReadReceiver(const HostOptions& options, std::string& error);
     bool ReadChannel(const HostOptions& options, std::string& error);
     bool ReadStimulus(const HostOptions& options, std::string& error);
 };

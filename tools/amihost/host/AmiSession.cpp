@@ -1,6 +1,8 @@
 #include "tools/amihost/host/AmiSession.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -27,8 +29,7 @@ bool AmiSession::Init(const std::vector<double>& impulse, double sampleInterval,
                       const std::string& parameters, std::string& error)
 {
     Close();
-    std::vector<double>& matrix = impulse_;
-    matrix = impulse;
+    std::vector<double> matrix = impulse;
     if (matrix.empty())
         matrix.push_back(1.0 / sampleInterval);
     std::vector<char> text(parameters.begin(), parameters.end());
@@ -39,6 +40,7 @@ bool AmiSession::Init(const std::vector<double>& impulse, double sampleInterval,
                                     text.data(), &parametersOut, &handle_, &message);
     message_ = Copied(message);
     parametersOut_ = Copied(parametersOut);
+    impulseOut_ = std::move(matrix);
     samplesDone_ = 0;
     if (result == 0) {
         error = model_.Path + ": AMI_Init returned 0" + (message_.empty() ? " with no message" : ": " + message_);
@@ -72,16 +74,45 @@ bool AmiSession::GetWave(double* wave, std::size_t n, std::string& error)
 }
 
 bool AmiSession::Process(std::vector<double>& wave, std::size_t blockSize,
-                         const std::function<void(std::size_t)>& progress, std::string& error)
+                         const std::function<void(std::size_t)>& progress, std::string& error,
+                         std::vector<double>* clockTimes)
 {
     for (std::size_t start = 0; start < wave.size(); start += blockSize) {
         const std::size_t n = std::min(blockSize, wave.size() - start);
-        if (!GetWave(wave.data() + start, n, error))
+        if (!GetWave(wave.data() + start, n, error) || (clockTimes && !CollectClock(n, *clockTimes, error)))
             return false;
         if (progress)
             progress(start + n);
     }
     return true;
+}
+
+bool AmiSession::CollectClock(std::size_t n, std::vector<double>& times, std::string& error) const
+{
+    // Messages are built only on failure: this runs after every call.
+    auto fail = [&](std::size_t i, const std::string& what) {
+        error = model_.Path + ": AMI_GetWave on samples " + std::to_string(samplesDone_ - n) + " .. " +
+                std::to_string(samplesDone_ - 1) + " " + what;
+        if (i < clock_.size() && !std::isnan(clock_[i])) {
+            char text[160];
+            std::snprintf(text, sizeof text, " (clock_times[%zu] = %.17g)", i, clock_[i]);
+            error += text;
+        }
+        return false;
+    };
+    for (std::size_t i = 0; i < clock_.size(); ++i) {
+        const double t = clock_[i];
+        if (t == -1.0)
+            return true;
+        if (std::isnan(t)) // as the list was before the call
+            return fail(i, "wrote no end mark -1 after its clock times");
+        if (!std::isfinite(t) || t < 0.0)
+            return fail(i, "returned a clock time that is not a time");
+        if (!times.empty() && !(t > times.back()))
+            return fail(i, "returned a clock time that is not after the one before it");
+        times.push_back(t);
+    }
+    return fail(clock_.size(), "wrote no end mark -1 after its clock times");
 }
 
 bool AmiSession::Close()

@@ -104,7 +104,7 @@ void InitReturnsImpulse(const AmiFile& ami, const AmiModel& model, const std::st
         item.Summary = "not run: AMI_Init fails with the defaults (init-defaults)";
         return;
     }
-    const std::vector<double>& back = session.Impulse();
+    const std::vector<double>& back = session.ImpulseOut();
     std::size_t changed = 0;
     while (changed < back.size() && std::memcmp(&back[changed], &impulse[changed], sizeof(double)) == 0)
         ++changed;

@@ -5,23 +5,40 @@
 #include <limits>
 
 #include "tools/amihost/host/AmiSession.h"
+#include "tools/amihost/host/ReceiverStage.h"
+#include "tools/amihost/signal/ClockedEye.h"
 #include "tools/amihost/signal/StepAnalysis.h"
 
 namespace {
 
-// Passes `wave` through a new instance of the model in blocks.
+using Progress = std::function<void(std::size_t)>;
+
+// `progress` shifted by the samples of the passes before this one.
+Progress After(const Progress& progress, std::size_t before)
+{
+    return [progress, before](std::size_t done) {
+        if (progress)
+            progress(before + done);
+    };
+}
+
+// Passes `wave` through a new instance of the model in blocks; `record`, if
+// set, gets AMI_Init's message and output parameters (and, for a receiver,
+// the clock times); `impulseOut` what AMI_Init left in its impulse matrix.
 bool Drive(const AmiModel& model, const SimulationConfig& config, const std::vector<double>& impulse,
-           const std::string& parameters, std::vector<double>& wave, SimulationResult* init,
-           const std::function<void(std::size_t)>& progress, std::string& error)
+           const std::string& parameters, std::vector<double>& wave, SimulationResult* record,
+           std::vector<double>& impulseOut, const Progress& progress, std::string& error)
 {
     AmiSession session(model);
     if (!session.Init(impulse, config.SampleInterval(), config.BitTime, parameters, error))
         return false;
-    if (init) {
-        init->Message = session.Message();
-        init->ParametersOut = session.ParametersOut();
+    if (record) {
+        record->Message = session.Message();
+        record->ParametersOut = session.ParametersOut();
     }
-    if (!session.Process(wave, config.BlockSize, progress, error))
+    impulseOut = session.ImpulseOut();
+    std::vector<double>* clock = record && config.Receiver ? &record->ClockTimes : nullptr;
+    if (!session.Process(wave, config.BlockSize, progress, error, clock))
         return false;
     if (!session.Close()) {
         error = model.Path + ": AMI_Close returned 0";
@@ -30,12 +47,93 @@ bool Drive(const AmiModel& model, const SimulationConfig& config, const std::vec
     return true;
 }
 
+// The transmitter's output through the receiver of the chain; `rxImpulse`
+// for its AMI_Init.
+bool ThroughReceiver(const SimulationConfig& config, const std::vector<double>& rxImpulse, std::vector<double>& wave,
+                     SimulationResult* record, const Progress& progress, std::string& error)
+{
+    ReceiverStage stage(*config.Rx, config.SampleInterval(), config.BitTime, config.BlockSize);
+    if (!stage.Open(rxImpulse, config.TxReturnsImpulse, *config.Link, error) || !stage.Pass(wave, progress, error))
+        return false;
+    if (record) {
+        record->RxImpulseOut = stage.ImpulseOut();
+        record->RxMessage = stage.Message();
+        record->ClockTimes = stage.ClockTimes();
+    }
+    return stage.Close(error);
+}
+
+// `wave` from the stimulus to the eye through the whole chain; `modelOut`
+// gets the model's own output.
+bool ThroughChain(const AmiModel& model, const SimulationConfig& config, const std::string& parameters,
+                  std::vector<double>& wave, std::vector<double>& modelOut, SimulationResult* record,
+                  const Progress& progress, std::string& error)
+{
+    const Channel& channel = *config.Link;
+    std::vector<double> impulse = channel.ImpulseMatrix(config.SampleInterval());
+    if (config.Rx)
+        impulse.resize(impulse.size() + config.ResponseBits * static_cast<std::size_t>(config.SamplesPerBit), 0.0);
+    if (config.Receiver)
+        wave = channel.Apply(wave);
+    std::vector<double> txImpulse;
+    if (!Drive(model, config, impulse, parameters, wave, record, txImpulse, progress, error))
+        return false;
+    modelOut = wave;
+    if (config.Receiver)
+        return true;
+    if (!config.Rx) {
+        wave = channel.Apply(wave);
+        return true;
+    }
+    const std::vector<double>& rxImpulse = config.TxReturnsImpulse ? txImpulse : impulse;
+    for (std::size_t i = 0; i < rxImpulse.size(); ++i)
+        if (!std::isfinite(rxImpulse[i])) {
+            error = model.Path + ": AMI_Init returned an impulse response whose sample " + std::to_string(i) +
+                    " is not finite";
+            return false;
+        }
+    if (record)
+        record->RxImpulseIn = rxImpulse;
+    return ThroughReceiver(config, rxImpulse, wave, record, After(progress, wave.size()), error);
+}
+
+// The eye at the best fixed latency and, where the receiver returned clock
+// times, at those.
+void MeasureEye(const SimulationConfig& config, SimulationResult& result)
+{
+    const std::size_t spb = static_cast<std::size_t>(config.SamplesPerBit);
+    const std::size_t bits = config.Drive->Bits.size();
+    std::size_t skip = 0;
+    if (config.SkipBits >= 0) {
+        skip = static_cast<std::size_t>(config.SkipBits);
+    } else {
+        skip = StepAnalysis::SettleBits(result.RxStep, result.StepEdge, config.SamplesPerBit, 0.02);
+        if (config.Rx && config.Rx->Ami.IgnoreBits > 0)
+            skip = std::max(skip, static_cast<std::size_t>(config.Rx->Ami.IgnoreBits));
+        skip = std::min(skip, bits / 2);
+    }
+    result.FixedEye = EyeAnalysis::Measure(result.Received, config.Drive->Bits, config.SamplesPerBit, skip,
+                                           config.ResponseBits * spb);
+    result.Eye = result.FixedEye;
+    if (result.ClockTimes.empty() || !result.FixedEye.Valid)
+        return;
+    result.SamplingTimes.resize(result.ClockTimes.size());
+    std::vector<double> instants(result.ClockTimes.size());
+    for (std::size_t j = 0; j < instants.size(); ++j) {
+        result.SamplingTimes[j] = result.ClockTimes[j] + config.BitTime / 2.0;
+        instants[j] = result.SamplingTimes[j] / config.SampleInterval();
+    }
+    result.Eye = ClockedEye::Measure(result.Received, config.Drive->Bits, config.SamplesPerBit, instants,
+                                     result.FixedEye.Latency, skip);
+}
+
 } // namespace
 
 std::size_t Simulation::TotalSamples(const SimulationConfig& config)
 {
-    return config.Drive->Wave.size() +
-           (SimulationConfig::StepLeadBits + config.ResponseBits) * static_cast<std::size_t>(config.SamplesPerBit);
+    const std::size_t passes = config.Rx && !config.Rx->InitOnly ? 2 : 1;
+    return passes * (config.Drive->Wave.size() + (SimulationConfig::StepLeadBits + config.ResponseBits) *
+                                                     static_cast<std::size_t>(config.SamplesPerBit));
 }
 
 bool Simulation::Run(const AmiModel& model, const SimulationConfig& config, const std::string& parameters,
@@ -44,50 +142,33 @@ bool Simulation::Run(const AmiModel& model, const SimulationConfig& config, cons
 {
     result = SimulationResult();
     result.Parameters = parameters;
-    const Channel& channel = *config.Link;
     const std::size_t spb = static_cast<std::size_t>(config.SamplesPerBit);
-    const std::vector<double> impulse = channel.ImpulseMatrix(config.SampleInterval());
+    const std::size_t passes = config.Rx && !config.Rx->InitOnly ? 2 : 1;
 
     // The stimulus.
-    result.Output = config.Receiver ? channel.Apply(config.Drive->Wave) : config.Drive->Wave;
-    if (!Drive(model, config, impulse, parameters, result.Output, &result, progress, error))
+    result.Received = config.Drive->Wave;
+    if (!ThroughChain(model, config, parameters, result.Received, result.Output, &result, progress, error))
         return false;
-    result.Received = config.Receiver ? result.Output : channel.Apply(result.Output);
 
     // The unit step.
-    const std::size_t stepped = config.Drive->Wave.size();
     result.StepEdge = SimulationConfig::StepLeadBits * spb;
     std::vector<double> step((SimulationConfig::StepLeadBits + config.ResponseBits) * spb, 0.0);
     std::fill(step.begin() + static_cast<std::ptrdiff_t>(result.StepEdge), step.end(), 1.0);
-    if (config.Receiver)
-        step = channel.Apply(step);
-    auto stepProgress = [&](std::size_t done) {
-        if (progress)
-            progress(stepped + done);
-    };
-    if (!Drive(model, config, impulse, parameters, step, nullptr, stepProgress, error))
+    std::vector<double> modelStep;
+    if (!ThroughChain(model, config, parameters, step, modelStep, nullptr,
+                      After(progress, passes * config.Drive->Wave.size()), error))
         return false;
+    result.RxStep = std::move(step);
     if (config.Receiver) {
-        result.RxStep = std::move(step);
         result.DeemphasisDb = std::numeric_limits<double>::quiet_NaN();
     } else {
-        result.TxStep = std::move(step);
-        result.RxStep = channel.Apply(result.TxStep);
+        result.TxStep = std::move(modelStep);
         result.DeemphasisDb = StepAnalysis::DeemphasisDb(result.TxStep, result.StepEdge, config.SamplesPerBit);
     }
     result.Pulse = StepAnalysis::PulseFromStep(result.RxStep, config.SamplesPerBit);
     result.SteadyLevel = config.Receiver ? result.RxStep.back() : result.TxStep.back();
 
-    // The eye.
-    const std::size_t bits = config.Drive->Bits.size();
-    std::size_t skip = 0;
-    if (config.SkipBits >= 0)
-        skip = static_cast<std::size_t>(config.SkipBits);
-    else
-        skip = std::min(StepAnalysis::SettleBits(result.RxStep, result.StepEdge, config.SamplesPerBit, 0.02),
-                        bits / 2);
-    result.Eye = EyeAnalysis::Measure(result.Received, config.Drive->Bits, config.SamplesPerBit, skip,
-                                      config.ResponseBits * spb);
+    MeasureEye(config, result);
     const double swing = config.Drive->Swing * std::fabs(result.RxStep.back());
     result.RelativeEye = result.Eye.Valid && swing > 0.0 ? result.Eye.Height / swing
                                                          : std::numeric_limits<double>::quiet_NaN();

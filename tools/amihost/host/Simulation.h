@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tools/amihost/host/AmiModel.h"
+#include "tools/amihost/host/Receiver.h"
 #include "tools/amihost/signal/Channel.h"
 #include "tools/amihost/signal/EyeAnalysis.h"
 #include "tools/amihost/signal/Stimulus.h"
@@ -17,12 +18,24 @@
 // receives the channel's impulse response as its impulse matrix (h(t) in
 // 1/s, one row, no aggressors).
 //
-// Two instances run per setting: one on the stimulus, one on a unit step
+// A transmitter may be followed by a receiver model (Rx; ReceiverStage says
+// how it is applied): stimulus -> model -> channel -> Rx -> eye. Then the
+// impulse matrix is the channel's with ResponseBits UI of zeros after it,
+// room for what the models add; the transmitter's AMI_Init gets it, and the
+// receiver's AMI_Init gets what the transmitter's returns when its .ami
+// declares Init_Returns_Impulse True, or else the same matrix.
+//
+// Where the receiver (Rx, or the model itself with Receiver) returns clock
+// times, the eye is sampled half a bit after each (ClockedEye); otherwise at
+// the best fixed latency (EyeAnalysis).
+//
+// Two instances of each model run per setting: one on the stimulus, one on a unit step
 // (StepLeadBits of 0, then ResponseBits of 1) for the step and pulse
 // responses and, for a transmitter, the de-emphasis of its own output. Bits
 // before the chain has settled (the step at the eye within 2 % of its final
-// value, at most half the bits) are left out of the eye unless SkipBits says
-// otherwise; the eye's latency is searched over the step run's length.
+// value, or the receiver's Ignore_Bits if more; at most half the bits) are
+// left out of the eye unless SkipBits says otherwise; the eye's latency is
+// searched over the step run's length.
 struct SimulationConfig {
     static constexpr std::size_t StepLeadBits = 4;
 
@@ -34,6 +47,8 @@ struct SimulationConfig {
     bool Receiver = false;          // the model is a receiver
     const Channel* Link = nullptr;  // never null when run
     const Stimulus* Drive = nullptr;
+    const ::Receiver* Rx = nullptr; // a receiver model after the channel (transmitters only); null: none
+    bool TxReturnsImpulse = false;  // the model's .ami declares Init_Returns_Impulse True
 
     double SampleInterval() const { return BitTime / SamplesPerBit; }
 };
@@ -52,7 +67,13 @@ struct SimulationResult {
     // The model's output at the end of the unit step run (TxStep, or RxStep
     // for a receiver): its gain for long runs of equal bits (SettingLevels).
     double SteadyLevel = 0.0;
-    EyeResult Eye;
+    EyeResult Eye;                // at the receiver's clock times when there are any, else = FixedEye
+    EyeResult FixedEye;           // at the best fixed latency
+    std::vector<double> ClockTimes;    // the receiver's for the stimulus, seconds from the wave's start
+    std::vector<double> SamplingTimes; // where Eye samples: ClockTimes + BitTime / 2; empty for FixedEye
+    std::vector<double> RxImpulseIn;   // what the receiver's (Rx) AMI_Init got, 1/s; empty without Rx
+    std::vector<double> RxImpulseOut;  // the same as its AMI_Init left it
+    std::string RxMessage;             // its AMI_Init's message, if any
     // Eye height against the steady-state swing at the eye (stimulus swing
     // times the final value of RxStep): compares settings on equalisation
     // rather than on gain. NaN when the eye is not measured or the swing is 0.

@@ -53,16 +53,16 @@ std::string RunReport::StepSvg(const SimulationConfig& config, const SimulationR
     return ResponsePlot::Svg(curves, config.SampleInterval(), first, last, title, "output for a unit input step");
 }
 
-std::string RunReport::EyeLine(const EyeResult& eye, int samplesPerBit)
+std::string RunReport::EyeLine(const EyeResult& eye, int samplesPerBit, bool clocked)
 {
     if (!eye.Valid)
         return "not measured (no bits of one of the two symbols after the skipped ones)";
     char text[200];
     if (eye.Height > 0.0)
-        std::snprintf(text, sizeof text, "height %.4f, width %.3f UI; best sampling %.2f UI after the bit starts, "
+        std::snprintf(text, sizeof text, "height %.4f, width %.3f UI; %s %.2f UI after the bit starts, "
                       "%zu bits measured after %zu skipped",
-                      eye.Height, eye.Width, static_cast<double>(eye.Latency) / samplesPerBit, eye.BitCount,
-                      eye.FirstBit);
+                      eye.Height, eye.Width, clocked ? "sampled on average" : "best sampling",
+                      static_cast<double>(eye.Latency) / samplesPerBit, eye.BitCount, eye.FirstBit);
     else
         std::snprintf(text, sizeof text, "closed (height %.4f at the best phase), %zu bits measured after %zu skipped",
                       eye.Height, eye.BitCount, eye.FirstBit);

@@ -25,8 +25,9 @@ public:
                                const std::string& title);
 
     // The eye line of the report: height, width, sampling instant and bits,
-    // or why there is no open eye.
-    static std::string EyeLine(const EyeResult& eye, int samplesPerBit);
+    // or why there is no open eye. `clocked`: the eye was read at a
+    // receiver's clock times, whose mean phase its Latency is.
+    static std::string EyeLine(const EyeResult& eye, int samplesPerBit, bool clocked = false);
 
     // "%.2f" of a figure in dB, "n/a" for NaN.
     static std::string Decibels(double db);
