@@ -53,6 +53,18 @@ TEST(CommandLine, OptionsMayStandBeforeBetweenAndAfterTheFiles)
     EXPECT_EQ(o.BlockSize, 9u); // the last of a repeated option
     EXPECT_EQ(o.StimulusKind, "prbs31");
 
+    ASSERT_TRUE(Parse({"run", "m.so", "m.ami", "--touchstone", "c.s4p", "--s4p-order", "1-3/2-4", "--tx-r", "40",
+                       "--rx-r", "1e6"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.TouchstoneFile, "c.s4p");
+    EXPECT_EQ(o.S4pOrder, "1-3/2-4");
+    EXPECT_EQ(o.TxR, 40.0);
+    EXPECT_EQ(o.RxR, 1e6);
+    ASSERT_TRUE(Parse({"run", "m.so", "m.ami", "--touchstone", "c.s2p"}, o, error)) << error;
+    EXPECT_EQ(o.S4pOrder, "1-2/3-4");
+    EXPECT_EQ(o.TxR, 0.0); // matched
+
     ASSERT_TRUE(Parse({"--bit-time", "5e-11", "check", "m.so", "m.ami"}, o, error)) << error;
     EXPECT_EQ(o.Bits, HostOptions::DefaultCheckBits); // check's own default
     EXPECT_EQ(o.BitTime, 5e-11);
@@ -100,6 +112,12 @@ TEST(CommandLine, EveryFaultIsOneLineNamingTheOption)
          "--param given twice: a sweep runs one parameter"},
         {{"run", "m.so", "m.ami", "--wave", "w.csv", "--stimulus", "step"}, "--stimulus excludes --wave"},
         {{"run", "m.so", "m.ami", "--loss", "3", "--impulse", "h.csv"}, "--loss excludes --impulse"},
+        {{"run", "m.so", "m.ami", "--loss", "3", "--touchstone", "c.s4p"}, "--loss excludes --touchstone"},
+        {{"run", "m.so", "m.ami", "--touchstone", "c.s4p", "--impulse", "h.csv"}, "--impulse excludes --touchstone"},
+        {{"run", "m.so", "m.ami", "--tx-r", "50"}, "--tx-r requires --touchstone"},
+        {{"run", "m.so", "m.ami", "--touchstone", "c.s4p", "--rx-r", "0"}, "--rx-r: 0 is outside 0.001 .. 1e+09"},
+        {{"run", "m.so", "m.ami", "--touchstone", "c.s4p", "--s4p-order", "1-3-2-4"},
+         "--s4p-order: \"1-3-2-4\" is not one of 1-2/3-4, 1-3/2-4"},
         {{"run", "m.so", "m.ami", "--bits", "10000000", "--samples-per-bit", "1024"},
          "--bits 10000000 at 1024 samples per bit exceeds 2^28 samples"},
     };
@@ -116,7 +134,7 @@ TEST(OptionTable, HelpAndTheReadmeShowEveryOptionOfTheTable)
 {
     const std::string usage = CommandLine::Usage();
     for (const char* option : {"--set", "--param", "--bit-time", "--samples-per-bit", "--bits", "--stimulus",
-                               "--wave", "--amplitude", "--loss", "--impulse", "--block", "--out", "--response-bits",
+                               "--wave", "--amplitude", "--loss", "--impulse", "--touchstone", "--s4p-order", "--tx-r", "--rx-r", "--block", "--out", "--response-bits",
                                "--skip-bits", "--rx", "--seed", "--help", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_NE(usage.find("2 .. 1024 (default 32)"), std::string::npos) << usage;

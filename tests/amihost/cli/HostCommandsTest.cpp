@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "tools/amihost/signal/DifferentialStripline.h"
 #include "tools/amihost/signal/TextFile.h"
+#include "tools/amihost/signal/TouchstoneFile.h"
 
 namespace {
 
@@ -133,6 +135,7 @@ TEST(HostCommands, FailuresGiveOneLineANonZeroStatusAndNoFiles)
 {
     const std::string out = Dir + "/failed";
     const std::string wave = Write("bad.csv", "value\n0.5\n0.5x\n");
+    const std::string touchstone = Write("z.s2p", "! impedances\n# GHz Z RI R 50\n");
     const std::string badAmi = Write("bad.ami", "(Halvex_tx\n (Model_Specific\n  (de (Usage In) (Type Integer) "
                                                 "(Range 15 0 15)\n)\n");
     const struct {
@@ -154,6 +157,8 @@ TEST(HostCommands, FailuresGiveOneLineANonZeroStatusAndNoFiles)
         {std::string("run '") + STUB_INIT_FAILS_PATH + "' '" + StubAmi() + "'", 1,
          "AMI_Init returned 0: stub model: parameter gain is out of range"},
         {"run '" + Model + "' '" + Ami + "' --bits many", 2, "--bits: \"many\" is not a whole number"},
+        {"run '" + Model + "' '" + Ami + "' --touchstone '" + touchstone + "'", 1,
+         touchstone + ":2: only S-parameters are read; this file holds Z-parameters"},
     };
     for (const auto& c : cases) {
         std::filesystem::remove_all(out);
@@ -183,4 +188,28 @@ TEST(HostCommands, TheReceiverFlowRunsTheChannelIntoTheModel)
     std::string error;
     ASSERT_TRUE(TextFile::Read(out + "/step.csv", 1 << 20, step, error)) << error;
     EXPECT_EQ(step.substr(0, step.find('\n')), "time_s,step_at_eye,pulse_at_eye");
+}
+
+// A Touchstone channel between the transmitter and the eye: a short
+// stripline's 4-port, its Sdd21 given to AMI_Init and applied to the wave.
+TEST(HostCommands, ATouchstoneChannelStandsBetweenTheModelAndTheEye)
+{
+    DifferentialStripline line;
+    line.Length = 0.1;
+    std::vector<double> frequencies;
+    for (int k = 1; k <= 1000; ++k)
+        frequencies.push_back(k * 40e6);
+    const std::string file =
+        Write("line.s4p", TouchstoneFile::Write(line.Network(frequencies, ThroughPath::Through12And34), 1, ""));
+    const std::string out = Dir + "/touchstone";
+    std::filesystem::remove_all(out);
+    const Outcome r = Amihost("run '" + Model + "' '" + Ami + "'" + Timing + " --bits 300 --touchstone '" + file +
+                              "' --out '" + out + "'");
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    EXPECT_NE(r.Output.find("channel     Touchstone " + file + ", Sdd21 of ports 1-2/3-4, 0.04 .. 40 GHz in 1000 "
+                                                              "points, DC gain 0.9"),
+              std::string::npos)
+        << r.Output;
+    EXPECT_NE(r.Output.find("eye         height"), std::string::npos) << r.Output;
+    EXPECT_TRUE(Exists(out + "/eye.svg"));
 }
