@@ -76,7 +76,7 @@ TEST(TouchstoneChannel, TheBuiltInLineWrittenAsAFileGivesBackItsTaps)
     }
     const std::string text = TouchstoneFile::Write(Through(frequencies, through), 1, "the built-in line");
     const Channel channel = Make(text, "line.s2p", {}, dt);
-    EXPECT_EQ(channel.Description().substr(0, 58), "Touchstone line.s2p, S21, 0 .. 60 GHz in 6001 points, DC g");
+    EXPECT_EQ(channel.Description(), "Touchstone line.s2p, S21, 0 .. 60 GHz, DC gain 0.986");
     const std::vector<double>& taps = channel.Taps();
     const double peak = *std::max_element(line.begin(), line.end());
     double step = 0.0;
@@ -141,8 +141,8 @@ TEST(TouchstoneChannel, ThePortOrderOptionReadsAFourPortWrittenInEitherOrder)
             if (read == written) {
                 ASSERT_TRUE(ok) << error;
                 taps.push_back(channel.Taps());
-                EXPECT_NE(channel.Description().find(std::string("Sdd21 of ports ") +
-                                                     TouchstoneChannel::OrderName(read)),
+                EXPECT_NE(channel.Description().find(std::string("Sdd21 (") + TouchstoneChannel::OrderName(read) +
+                                                     ")"),
                           std::string::npos);
             } else {
                 EXPECT_TRUE(!ok || channel.Taps() != taps.back()) << error;

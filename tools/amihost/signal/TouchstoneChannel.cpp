@@ -7,18 +7,17 @@
 
 namespace {
 
-// "Touchstone NAME, Sdd21 of ports 1-2/3-4, 0.01 .. 50 GHz in 5000 points,
-// DC gain 0.98" and what differs from the usual: terminations, data that
-// were mostly extrapolated or not causal.
+// "Touchstone NAME, Sdd21 (1-2/3-4), 0.01 .. 50 GHz, DC gain 0.98" and what
+// differs from the usual: terminations, a response not wholly causal.
 std::string Describe(const std::string& name, const TouchstoneData& data, const ThroughPath::Result& path,
                      const TouchstoneChannel::Options& options, const CausalImpulse::Report& report)
 {
     char text[256];
     std::string description = "Touchstone " + name + ", " + path.Name;
     if (data.Ports == 4)
-        description += std::string(" of ports ") + TouchstoneChannel::OrderName(options.Order);
-    std::snprintf(text, sizeof text, ", %g .. %g GHz in %zu points, DC gain %.4g", data.Frequencies.front() * 1e-9,
-                  data.Frequencies.back() * 1e-9, data.Frequencies.size(), report.DcGain);
+        description += std::string(" (") + TouchstoneChannel::OrderName(options.Order) + ")";
+    std::snprintf(text, sizeof text, ", %g .. %g GHz, DC gain %.3g", data.Frequencies.front() * 1e-9,
+                  data.Frequencies.back() * 1e-9, report.DcGain);
     description += text;
     if (options.Ends.Source > 0.0 || options.Ends.Load > 0.0) {
         std::snprintf(text, sizeof text, ", source %g ohm and load %g ohm on %g and %g ohm references", path.Source,
