@@ -132,6 +132,11 @@ bool CausalImpulse::Spectrum(const std::vector<double>& frequencies, const std::
     const std::size_t half = gridLength / 2;
     const double df = 1.0 / (static_cast<double>(gridLength) * sampleInterval);
     const double top = std::min(frequencies.back(), 0.5 / sampleInterval);
+    if (top < 2.0 * df) {
+        error = "the data's band (to " + Hz(top) + ") is narrower than two steps of the " + Hz(df) +
+                " grid: its response would outlast " + std::to_string(half) + " samples";
+        return false;
+    }
     const double taperStart = (1.0 - TaperShare) * top;
     bins.assign(half + 1, Complex());
     std::size_t j = 0;

@@ -80,7 +80,8 @@ public:
     // different count of values, frequencies that are not finite, >= 0 and
     // increasing, a first frequency at or above 1 / (2 dt), a value that is
     // not finite or above MaxGain, a transfer that is 0 everywhere, a grid
-    // length that is not a power of two in 4 .. 2^24, or a response that is
+    // length that is not a power of two in 4 .. 2^24, a band narrower than
+    // two grid steps (a response longer than N/2), or a response that is
     // mostly non-causal.
     static bool Design(const std::vector<double>& frequencies, const std::vector<std::complex<double>>& response,
                        double sampleInterval, std::size_t gridLength, std::size_t maxTaps,
