@@ -159,7 +159,7 @@ TEST(TouchstoneChannel, FaultsNameTheFileAndWhereTheyCanTheLine)
     EXPECT_FALSE(TouchstoneChannel::Make("# GHz S RI\n1 0.5 x\n", "bad.s1p", {}, 1e-12, channel, error));
     EXPECT_EQ(error, "bad.s1p:2: \"x\" is not a finite number");
     EXPECT_FALSE(TouchstoneChannel::Make("# GHz S RI\n1 0.5 0\n2 0.5 0\n", "one.s1p", {}, 1e-12, channel, error));
-    EXPECT_EQ(error, "one.s1p: a channel needs a 2-port (.s2p) or a 4-port (.s4p) network, not 1 ports");
+    EXPECT_EQ(error, "one.s1p: a channel needs a 2-port (.s2p) or a 4-port (.s4p) network, not 1 port");
     EXPECT_FALSE(TouchstoneChannel::Make("# GHz S RI\n600 0 0 1 0 1 0 0 0\n700 0 0 1 0 1 0 0 0\n", "far.s2p", {},
                                          1e-12, channel, error));
     EXPECT_EQ(error.substr(0, 32), "far.s2p: the data start at 600 G");

@@ -55,7 +55,7 @@ bool ThroughPath::Transfer(const TouchstoneData& data, PairOrder order, const Te
     result = Result();
     if (data.Ports != 2 && data.Ports != 4) {
         error = "a channel needs a 2-port (.s2p) or a 4-port (.s4p) network, not " + std::to_string(data.Ports) +
-                " ports";
+                (data.Ports == 1 ? " port" : " ports");
         return false;
     }
     if (!Resistance(ends.Source, "source", error) || !Resistance(ends.Load, "load", error))
