@@ -40,11 +40,11 @@ TEST(TouchstoneFile, EveryFormatAndUnitGivesTheSameParameters)
         "# db khz s\n1e6 -20 180 -6.020599913279624 -90 -6.020599913279624 0 -12.041199826559248 45\n",
         "# Hz\n1e9 0.1 180 0.5 -90 0.5 0 0.25 45\n",
         "1 0.1 180 0.5 -90 0.5 0 0.25 45\n", // no option line: GHZ S MA R 50
-        "[Version] 2.0\n# GHz S RI R 50\n[Number of Ports] 2\n[Two-Port Data Order] 12_21\n"
-        "[Number of Frequencies] 1\n[Network Data]\n1 -0.1 0 0.5 0 0 -0.5 0.1767766952966369 0.1767766952966369\n"
-        "[End]\n",
-        "[Version] 2.0\n# GHz S MA R 50\n[Number of Ports] 2\n[Two-Port Data Order] 21_12\n"
-        "[Number of Frequencies] 1\n[Network Data]\n1 0.1 180 0.5 -90 0.5 0 0.25 45\n",
+        ("[Version] 2.0\n# GHz S RI R 50\n[Number of Ports] 2\n[Two-Port Data Order] 12_21\n"
+         "[Number of Frequencies] 1\n[Network Data]\n1 -0.1 0 0.5 0 0 -0.5 0.1767766952966369 0.1767766952966369\n"
+         "[End]\n"),
+        ("[Version] 2.0\n# GHz S MA R 50\n[Number of Ports] 2\n[Two-Port Data Order] 21_12\n"
+         "[Number of Frequencies] 1\n[Network Data]\n1 0.1 180 0.5 -90 0.5 0 0.25 45\n"),
     };
     for (const char* text : texts) {
         const TouchstoneData data = ReadOk("t.s2p", text);
