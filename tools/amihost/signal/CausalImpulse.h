@@ -45,7 +45,7 @@
 //
 // The grid's period N dt is at least twice 1 / (mean data spacing), the
 // longest response that the data resolve, so that a causal response does
-// not wrap into the negative half; N lies in 64 .. 2 maxTaps.
+// not wrap into the negative half; N lies in 64 .. 2 max(maxTaps, 32).
 class CausalImpulse {
 public:
     static constexpr double TaperShare = 0.2;
