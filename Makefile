@@ -42,17 +42,26 @@ test-sanitize:
 # de-emphasis through a lossy line of moderate loss with the amihost tool and
 # print the table; the plots land in $(DEMO_OUT). DEMO_BITS is the PRBS length
 # per setting: 20000 bits (640,000 samples) each, about 10 s for all 16.
+# The second table is the same sweep through a physical channel given as a
+# Touchstone file: the stripline tool writes a lossy differential stripline of
+# DEMO_LINE metres as a .s4p (10 MHz .. 50 GHz), which amihost reads with
+# --touchstone; its plots land in $(DEMO_OUT)/touchstone.
 DEMO_BITS ?= 20000
 DEMO_LOSS ?= 15
+DEMO_LINE ?= 0.6
 DEMO_OUT  ?= build/demo
+DEMO_SWEEP = build/tools/amihost/amihost sweep build/ami/Halvex_tx_x64.so model/Halvex_tx.ami \
+  --bit-time 78.125e-12 --samples-per-bit 32 --stimulus prbs7 --bits $(DEMO_BITS) --param de=0:15
 # It needs no test framework: without GoogleTest the tests are left out.
 demo:
 	scripts/ensure-packages.sh $(BUILD_NEEDS)
 	$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVEX_WERROR=ON -DHALVEX_TESTS_OPTIONAL=ON
-	$(CMAKE) --build build -j $(JOBS) --target Halvex_tx_x64 amihost
-	build/tools/amihost/amihost sweep build/ami/Halvex_tx_x64.so model/Halvex_tx.ami \
-	  --bit-time 78.125e-12 --samples-per-bit 32 --stimulus prbs7 --bits $(DEMO_BITS) \
-	  --loss $(DEMO_LOSS) --param de=0:15 --out $(DEMO_OUT)
+	$(CMAKE) --build build -j $(JOBS) --target Halvex_tx_x64 amihost stripline
+	$(DEMO_SWEEP) --loss $(DEMO_LOSS) --out $(DEMO_OUT)
+	@echo
+	mkdir -p $(DEMO_OUT)/touchstone
+	build/tools/stripline/stripline $(DEMO_OUT)/touchstone/stripline.s4p --length $(DEMO_LINE)
+	$(DEMO_SWEEP) --touchstone $(DEMO_OUT)/touchstone/stripline.s4p --out $(DEMO_OUT)/touchstone
 
 # The embedded step responses' figures beside their characterisation targets.
 table-report: build

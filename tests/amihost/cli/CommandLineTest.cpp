@@ -61,6 +61,17 @@ TEST(CommandLine, OptionsMayStandBeforeBetweenAndAfterTheFiles)
     EXPECT_EQ(o.Action, HostOptions::Iv);
     EXPECT_EQ(o.IbisPath, "kit/m.ibs");
     EXPECT_EQ(o.ModelName, "");
+    ASSERT_TRUE(Parse({"run", "m.so", "m.ami", "--touchstone", "c.s4p", "--s4p-order", "1-3/2-4", "--tx-r", "40",
+                       "--rx-r", "1e6"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.TouchstoneFile, "c.s4p");
+    EXPECT_EQ(o.S4pOrder, "1-3/2-4");
+    EXPECT_EQ(o.TxR, 40.0);
+    EXPECT_EQ(o.RxR, 1e6);
+    ASSERT_TRUE(Parse({"run", "m.so", "m.ami", "--touchstone", "c.s2p"}, o, error)) << error;
+    EXPECT_EQ(o.S4pOrder, "1-2/3-4");
+    EXPECT_EQ(o.TxR, 0.0); // matched
 
     ASSERT_TRUE(Parse({"--bit-time", "5e-11", "check", "m.so", "m.ami"}, o, error)) << error;
     EXPECT_EQ(o.Bits, HostOptions::DefaultCheckBits); // check's own default
@@ -136,6 +147,12 @@ TEST(CommandLine, EveryFaultIsOneLineNamingTheOption)
          "--param given twice: a sweep runs one parameter"},
         {{"run", "m.so", "m.ami", "--wave", "w.csv", "--stimulus", "step"}, "--stimulus excludes --wave"},
         {{"run", "m.so", "m.ami", "--loss", "3", "--impulse", "h.csv"}, "--loss excludes --impulse"},
+        {{"run", "m.so", "m.ami", "--loss", "3", "--touchstone", "c.s4p"}, "--loss excludes --touchstone"},
+        {{"run", "m.so", "m.ami", "--touchstone", "c.s4p", "--impulse", "h.csv"}, "--impulse excludes --touchstone"},
+        {{"run", "m.so", "m.ami", "--tx-r", "50"}, "--tx-r requires --touchstone"},
+        {{"run", "m.so", "m.ami", "--touchstone", "c.s4p", "--rx-r", "0"}, "--rx-r: 0 is outside 0.001 .. 1e+09"},
+        {{"run", "m.so", "m.ami", "--touchstone", "c.s4p", "--s4p-order", "1-3-2-4"},
+         "--s4p-order: \"1-3-2-4\" is not one of 1-2/3-4, 1-3/2-4"},
         {{"run", "m.so", "m.ami", "--bits", "10000000", "--samples-per-bit", "1024"},
          "--bits 10000000 at 1024 samples per bit exceeds 2^28 samples"},
         // A receiver after the channel: a library with its .ami, or an .ibs.
@@ -167,7 +184,8 @@ TEST(OptionTable, HelpAndTheReadmeShowEveryOptionOfTheTable)
 {
     const std::string usage = CommandLine::Usage();
     for (const char* option : {"--set", "--param", "--model", "--bit-time", "--samples-per-bit", "--bits", "--stimulus",
-                               "--wave", "--amplitude", "--loss", "--impulse", "--block", "--out", "--response-bits",
+                               "--wave", "--amplitude", "--loss", "--impulse", "--touchstone", "--s4p-order", "--tx-r", "--rx-r",
+                               "--block", "--out", "--response-bits",
                                "--skip-bits", "--rx", "--rx-model", "--rx-ami", "--rx-model-name", "--rx-set", "--seed",
                                "--jobs", "--help", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;

@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "tools/amihost/signal/DifferentialStripline.h"
 #include "tools/amihost/signal/TextFile.h"
+#include "tools/amihost/signal/TouchstoneFile.h"
 
 namespace {
 
@@ -207,6 +209,7 @@ TEST(HostCommands, FailuresGiveOneLineANonZeroStatusAndNoFiles)
 {
     const std::string out = Dir + "/failed";
     const std::string wave = Write("bad.csv", "value\n0.5\n0.5x\n");
+    const std::string touchstone = Write("z.s2p", "! impedances\n# GHz Z RI R 50\n");
     const std::string badAmi = Write("bad.ami", "(Halvex_tx\n (Model_Specific\n  (de (Usage In) (Type Integer) "
                                                 "(Range 15 0 15)\n)\n");
     const struct {
@@ -241,6 +244,8 @@ TEST(HostCommands, FailuresGiveOneLineANonZeroStatusAndNoFiles)
              "'",
          1, "the library has no AMI_GetWave, which " + std::string(RX_CTLE_CDR_AMI) +
                 " declares (GetWave_Exists True)"},
+        {"run '" + Model + "' '" + Ami + "' --touchstone '" + touchstone + "'", 1,
+         touchstone + ":2: only S-parameters are read; this file holds Z-parameters"},
     };
     for (const auto& c : cases) {
         std::filesystem::remove_all(out);
@@ -453,4 +458,27 @@ TEST(HostCommands, ASweepThroughAReceiverRunsInParallelAsSerially)
                                                         "' --rx-model-name Rx_ctle_cdr",
                                                     "3", "rx");
     EXPECT_EQ(files, 5u);
+}
+
+// A Touchstone channel between the transmitter and the eye: a short
+// stripline's 4-port, its Sdd21 given to AMI_Init and applied to the wave.
+TEST(HostCommands, ATouchstoneChannelStandsBetweenTheModelAndTheEye)
+{
+    DifferentialStripline line;
+    line.Length = 0.1;
+    std::vector<double> frequencies;
+    for (int k = 1; k <= 1000; ++k)
+        frequencies.push_back(k * 40e6);
+    const std::string file =
+        Write("line.s4p", TouchstoneFile::Write(line.Network(frequencies, ThroughPath::Through12And34), 1, ""));
+    const std::string out = Dir + "/touchstone";
+    std::filesystem::remove_all(out);
+    const Outcome r = Amihost("run '" + Model + "' '" + Ami + "'" + Timing + " --bits 300 --touchstone '" + file +
+                              "' --out '" + out + "'");
+    ASSERT_EQ(r.Status, 0) << r.Output;
+    EXPECT_NE(r.Output.find("channel     Touchstone " + file + ", Sdd21 (1-2/3-4), 0.04 .. 40 GHz, DC gain 0.98"),
+              std::string::npos)
+        << r.Output;
+    EXPECT_NE(r.Output.find("eye         height"), std::string::npos) << r.Output;
+    EXPECT_TRUE(Exists(out + "/eye.svg"));
 }

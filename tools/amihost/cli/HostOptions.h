@@ -29,6 +29,10 @@ struct HostOptions {
     bool HasLoss = false;
     double LossDb = 0.0;               // built-in line, dB at Nyquist
     std::string ImpulseFile;           // channel from a CSV file instead
+    std::string TouchstoneFile;        // channel from a Touchstone file instead
+    std::string S4pOrder = "1-2/3-4";  // a 4-port's through paths: 1-2/3-4 or 1-3/2-4
+    double TxR = 0.0;                  // source resistance, ohms; 0: the port's reference
+    double RxR = 0.0;                  // load resistance, ohms; 0: the port's reference
     std::size_t BlockSize = 1024;
     std::vector<ParameterString::Setting> Settings; // --set, in order
     std::string SweepSpec;             // --param

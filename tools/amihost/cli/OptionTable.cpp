@@ -161,6 +161,22 @@ std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector
     t.Add(o.ImpulseFile, {"--impulse", "FILE.csv", "channel impulse response h(t) in 1/s from a CSV file (value "
                                                    "per sample, or time,value; times off the sample grid are "
                                                    "resampled), instead of --loss", "", ""})->excludes(loss);
+    CLI::Option* touchstone =
+        t.Add(o.TouchstoneFile, {"--touchstone", "FILE.sNp", "channel from a Touchstone 1.x or 2.0 file (S21 of a "
+                                                             "2-port, Sdd21 of a 4-port) as causal taps at the sample "
+                                                             "interval, instead of --loss", "", ""})
+            ->excludes(loss)
+            ->excludes("--impulse");
+    t.Add(o.S4pOrder, {"--s4p-order", "ORDER", "a 4-port's single-ended ports: 1-2/3-4 (line P from port 1 to 2, "
+                                               "N from 3 to 4) or 1-3/2-4 (P from 1 to 3, N from 2 to 4)",
+                       "1-2/3-4 or 1-3/2-4", d.S4pOrder}, OneOf({"1-2/3-4", "1-3/2-4"}))
+        ->needs(touchstone);
+    t.Add(o.TxR, {"--tx-r", "OHMS", "source resistance driving the Touchstone channel (differential for a 4-port)",
+                  "0.001 .. 1e+09", "the port's reference (matched)"}, Real(1e-3, 1e9))
+        ->needs(touchstone);
+    t.Add(o.RxR, {"--rx-r", "OHMS", "load resistance at the Touchstone channel's end (differential for a 4-port)",
+                  "0.001 .. 1e+09", "the port's reference (matched)"}, Real(1e-3, 1e9))
+        ->needs(touchstone);
     t.Add(o.BlockSize, {"--block", "N", "samples per AMI_GetWave call", "1 .. 16777216", std::to_string(d.BlockSize)},
           Whole(1, 1 << 24));
     t.Add(o.OutDir, {"--out", "DIR", "output folder", "", d.OutDir});

@@ -6,6 +6,7 @@
 #include "tools/amihost/ibis/IbisFile.h"
 #include "tools/amihost/signal/CsvReader.h"
 #include "tools/amihost/signal/TextFile.h"
+#include "tools/amihost/signal/TouchstoneChannel.h"
 
 namespace {
 
@@ -104,6 +105,13 @@ bool Workbench::ReadChannel(const HostOptions& options, std::string& error)
         return TextFile::Read(options.ImpulseFile, MaxCsvBytes, text, error) &&
                CsvReader::ReadSignal(text, options.ImpulseFile, dt, impulse, error, &source) &&
                Channel::FromImpulse(impulse, dt, options.ImpulseFile + Resampling(source), Link, error);
+    } else if (!options.TouchstoneFile.empty()) {
+        std::string text;
+        TouchstoneChannel::Options touchstone;
+        touchstone.Order = options.S4pOrder == "1-3/2-4" ? ThroughPath::Through13And24 : ThroughPath::Through12And34;
+        touchstone.Ends = {options.TxR, options.RxR};
+        return TextFile::Read(options.TouchstoneFile, TouchstoneFile::MaxBytes, text, error) &&
+               TouchstoneChannel::Make(text, options.TouchstoneFile, touchstone, dt, Link, error);
     }
     return true;
 }

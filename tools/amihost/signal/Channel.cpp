@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "tools/amihost/signal/Convolution.h"
 #include "tools/amihost/signal/LossyLine.h"
@@ -44,6 +45,15 @@ bool Channel::FromImpulse(const std::vector<double>& impulse, double sampleInter
     std::snprintf(text, sizeof text, " (%zu samples, DC gain %.4g)", impulse.size(), sum);
     channel.description_ = "impulse response " + name + text;
     return true;
+}
+
+Channel Channel::FromTaps(std::vector<double> taps, std::string description)
+{
+    Channel channel;
+    channel.taps_ = std::move(taps);
+    channel.none_ = false;
+    channel.description_ = std::move(description);
+    return channel;
 }
 
 std::vector<double> Channel::Apply(const std::vector<double>& wave) const

@@ -24,6 +24,10 @@ public:
     static bool FromImpulse(const std::vector<double>& impulse, double sampleInterval, const std::string& name,
                             Channel& channel, std::string& error);
 
+    // Taps made elsewhere (a Touchstone file's through path), with the
+    // description that reports show.
+    static Channel FromTaps(std::vector<double> taps, std::string description);
+
     // The channel's output for `wave`, the same length.
     std::vector<double> Apply(const std::vector<double>& wave) const;
 
