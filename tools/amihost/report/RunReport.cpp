@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "tools/amihost/report/ResponsePlot.h"
+#include "tools/amihost/signal/GaussianTail.h"
 
 std::string RunReport::WaveCsv(const SimulationConfig& config, const SimulationResult& result)
 {
@@ -66,6 +67,21 @@ std::string RunReport::EyeLine(const EyeResult& eye, int samplesPerBit)
     else
         std::snprintf(text, sizeof text, "closed (height %.4f at the best phase), %zu bits measured after %zu skipped",
                       eye.Height, eye.BitCount, eye.FirstBit);
+    return text;
+}
+
+std::string RunReport::BerLine(const BerResult& ber)
+{
+    char text[240];
+    if (!ber.Valid)
+        std::snprintf(text, sizeof text, "at %g: not measured (fewer than %zu bits of a symbol after the skipped ones)",
+                      ber.TargetBer, 2 * GaussianTail::MinPoints);
+    else if (ber.Height > 0.0)
+        std::snprintf(text, sizeof text, "at %g: height %.4f, width %.3f UI (Gaussian tails of both levels fitted "
+                      "per phase on the Q scale, %zu bits)", ber.TargetBer, ber.Height, ber.Width, ber.BitCount);
+    else
+        std::snprintf(text, sizeof text, "at %g: closed (height %.4f at the best phase; Gaussian tails fitted per "
+                      "phase, %zu bits)", ber.TargetBer, ber.Height, ber.BitCount);
     return text;
 }
 

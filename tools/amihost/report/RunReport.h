@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tools/amihost/host/Simulation.h"
+#include "tools/amihost/signal/BerAnalysis.h"
 
 // What `amihost run` writes and prints for one simulated setting: the files'
 // contents and the report's lines, built from the simulation alone so that
@@ -27,6 +28,10 @@ public:
     // The eye line of the report: height, width, sampling instant and bits,
     // or why there is no open eye.
     static std::string EyeLine(const EyeResult& eye, int samplesPerBit);
+
+    // The BER line of the report: the eye's height and width at the target
+    // BER and how they were found, or why there are none.
+    static std::string BerLine(const BerResult& ber);
 
     // "%.2f" of a figure in dB, "n/a" for NaN.
     static std::string Decibels(double db);
