@@ -98,6 +98,11 @@ TEST(CommandLine, EveryFaultIsOneLineNamingTheOption)
         {{"run", "m.so", "m.ami", "--param", "de=1"}, "--param belongs to sweep; use --set NAME=VALUE with run"},
         {{"sweep", "m.so", "m.ami", "--param", "de=1", "--param", "de=2"},
          "--param given twice: a sweep runs one parameter"},
+        {{"run", "m.so", "m.ami", "--rj", "0.3"}, "--rj: 0.3 is outside 0 .. 0.2"},
+        {{"run", "m.so", "m.ami", "--wave", "w.csv", "--sj", "0.1"}, "--wave excludes --sj"},
+        {{"run", "m.so", "m.ami", "--ber", "0"}, "--ber: 0 is outside 1e-30 .. 0.01"},
+        {{"run", "m.so", "m.ami", "--sj", "0.1", "--sj-freq", "6e9", "--bit-time", "1e-10"},
+         "--sj-freq 6e+09 Hz is above half the bit rate (5e+09 Hz): edges, one a bit at most, cannot carry it"},
         {{"run", "m.so", "m.ami", "--wave", "w.csv", "--stimulus", "step"}, "--stimulus excludes --wave"},
         {{"run", "m.so", "m.ami", "--loss", "3", "--impulse", "h.csv"}, "--loss excludes --impulse"},
         {{"run", "m.so", "m.ami", "--bits", "10000000", "--samples-per-bit", "1024"},
@@ -117,7 +122,8 @@ TEST(OptionTable, HelpAndTheReadmeShowEveryOptionOfTheTable)
     const std::string usage = CommandLine::Usage();
     for (const char* option : {"--set", "--param", "--bit-time", "--samples-per-bit", "--bits", "--stimulus",
                                "--wave", "--amplitude", "--loss", "--impulse", "--block", "--out", "--response-bits",
-                               "--skip-bits", "--rx", "--seed", "--help", "--version"})
+                               "--skip-bits", "--rj", "--sj", "--sj-freq", "--noise", "--ber", "--own-eye-scale",
+                               "--rx", "--seed", "--help", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_NE(usage.find("2 .. 1024 (default 32)"), std::string::npos) << usage;
     EXPECT_NE(usage.find("1000; check: 256"), std::string::npos) << usage;

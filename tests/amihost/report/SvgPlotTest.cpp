@@ -59,6 +59,18 @@ bool WellFormed(const std::string& xml, std::string& why)
     return root;
 }
 
+// An eye measured open, sampled at `latency` from bit `first` on.
+EyeResult OpenEye(std::size_t latency, std::size_t first)
+{
+    EyeResult eye;
+    eye.Valid = true;
+    eye.Height = 0.5;
+    eye.Width = 0.8;
+    eye.Latency = latency;
+    eye.FirstBit = first;
+    return eye;
+}
+
 } // namespace
 
 TEST(SvgPlot, TextIsEscapedAndTheDocumentIsWellFormed)
@@ -83,13 +95,7 @@ TEST(SvgPlot, EyesStaySmallWhateverTheNumberOfBits)
         Stimulus s = Stimulus::Prbs(7, bits, spb, 1.0);
         for (std::size_t i = 1; i < s.Wave.size(); ++i)
             s.Wave[i] = 0.8 * s.Wave[i] + 0.2 * s.Wave[i - 1]; // some smoothing
-        EyeResult eye;
-        eye.Valid = true;
-        eye.Height = 0.5;
-        eye.Width = 0.8;
-        eye.Latency = 16;
-        eye.FirstBit = 2;
-        const std::string svg = EyePlot::Svg(s.Wave, eye, spb, "eye", "V");
+        const std::string svg = EyePlot::Svg(s.Wave, OpenEye(16, 2), spb, "eye", "V");
         std::string why;
         EXPECT_TRUE(WellFormed(svg, why)) << why;
         EXPECT_LT(svg.size(), 600000u) << bits;
@@ -132,12 +138,7 @@ std::size_t Count(const std::string& text, const std::string& what)
 TEST(SvgPlot, AnEyeIsOneInterpolatedBitmapWithItsColourBar)
 {
     Stimulus s = Stimulus::Prbs(7, 400, 16, 1.0);
-    EyeResult eye;
-    eye.Valid = true;
-    eye.Height = 1.0;
-    eye.Latency = 8;
-    eye.FirstBit = 2;
-    eye.BitCount = 390;
+    const EyeResult eye = OpenEye(8, 2);
     EyePlot::Frame frame;
     frame.Title = "eye";
     frame.Low = -2.0;

@@ -34,5 +34,11 @@ struct HostOptions {
     std::size_t ResponseBits = 96;
     long SkipBits = -1;                // -1: until the step settles
     bool Receiver = false;
-    unsigned Seed = 1;
+    unsigned Seed = 1;                 // of the jitter and noise, and of check's block sizes
+    double RjUi = 0.0;                 // transmitter random jitter, UI rms
+    double SjUi = 0.0;                 // transmitter sinusoidal jitter, UI peak
+    double SjHz = 1e8;                 // its frequency
+    double NoiseRms = 0.0;             // receiver-referred noise at the eye, V rms
+    double TargetBer = 1e-12;          // of the eye's height and width at a BER
+    bool OwnEyeScale = false;          // sweep: each eye on its own level scale
 };

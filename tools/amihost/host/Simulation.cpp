@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "tools/amihost/host/AmiSession.h"
+#include "tools/amihost/signal/GaussianNoise.h"
 #include "tools/amihost/signal/StepAnalysis.h"
 
 namespace {
@@ -53,6 +54,8 @@ bool Simulation::Run(const AmiModel& model, const SimulationConfig& config, cons
     if (!Drive(model, config, impulse, parameters, result.Output, &result, progress, error))
         return false;
     result.Received = config.Receiver ? result.Output : channel.Apply(result.Output);
+    if (config.NoiseRms > 0.0)
+        GaussianNoise::Add(result.Received, config.NoiseRms, config.NoiseSeed);
 
     // The unit step.
     const std::size_t stepped = config.Drive->Wave.size();
@@ -87,6 +90,8 @@ bool Simulation::Run(const AmiModel& model, const SimulationConfig& config, cons
                         bits / 2);
     result.Eye = EyeAnalysis::Measure(result.Received, config.Drive->Bits, config.SamplesPerBit, skip,
                                       config.ResponseBits * spb);
+    result.Ber = BerAnalysis::Measure(result.Received, config.Drive->Bits, config.SamplesPerBit, result.Eye,
+                                      config.TargetBer);
     const double swing = config.Drive->Swing * std::fabs(result.RxStep.back());
     result.RelativeEye = result.Eye.Valid && swing > 0.0 ? result.Eye.Height / swing
                                                          : std::numeric_limits<double>::quiet_NaN();

@@ -40,7 +40,7 @@ std::string RunReport::StepCsv(const SimulationConfig& config, const SimulationR
 }
 
 std::string RunReport::StepSvg(const SimulationConfig& config, const SimulationResult& result,
-                               const std::string& title)
+                               const std::string& title, const std::string& subtitle)
 {
     std::vector<ResponsePlot::Curve> curves;
     if (!config.Receiver)
@@ -51,7 +51,8 @@ std::string RunReport::StepSvg(const SimulationConfig& config, const SimulationR
     std::size_t first = 0;
     std::size_t last = 0;
     ResponsePlot::Window(curves, config.SamplesPerBit, first, last);
-    return ResponsePlot::Svg(curves, config.SampleInterval(), first, last, title, "output for a unit input step");
+    return ResponsePlot::Svg(curves, config.SampleInterval(), first, last, title, "output for a unit input step",
+                             subtitle);
 }
 
 std::string RunReport::EyeLine(const EyeResult& eye, int samplesPerBit)
@@ -91,5 +92,12 @@ std::string RunReport::Decibels(double db)
         return "n/a";
     char text[64];
     std::snprintf(text, sizeof text, "%.2f", db);
+    return text;
+}
+
+std::string RunReport::Format(const char* format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
     return text;
 }

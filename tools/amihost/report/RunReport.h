@@ -23,7 +23,7 @@ public:
 
     // step.svg: the step and pulse responses over the window of ResponsePlot::Window.
     static std::string StepSvg(const SimulationConfig& config, const SimulationResult& result,
-                               const std::string& title);
+                               const std::string& title, const std::string& subtitle = std::string());
 
     // The eye line of the report: height, width, sampling instant and bits,
     // or why there is no open eye.
@@ -32,6 +32,9 @@ public:
     // The BER line of the report: the eye's height and width at the target
     // BER and how they were found, or why there are none.
     static std::string BerLine(const BerResult& ber);
+
+    // One number in printf's `format` ("%.3f UI").
+    static std::string Format(const char* format, double value);
 
     // "%.2f" of a figure in dB, "n/a" for NaN.
     static std::string Decibels(double db);
