@@ -8,16 +8,17 @@
 
 namespace {
 
-// The inner tails of both symbols at sample `offset` of bits [first, end):
-// the lowest ones and the highest zeros. `ones` and `zeros` are scratch.
+// The inner tails of both symbols at sample k spb + shift - spb of bits k
+// in [first, end), first >= 1: the lowest ones and the highest zeros.
+// `ones` and `zeros` are scratch.
 bool FitPhase(const std::vector<double>& wave, const std::vector<int>& bits, std::size_t spb, std::size_t first,
-              std::size_t end, std::size_t offset, std::vector<double>& ones, std::vector<double>& zeros,
+              std::size_t end, std::size_t shift, std::vector<double>& ones, std::vector<double>& zeros,
               GaussianTail& one, GaussianTail& zero)
 {
     ones.clear();
     zeros.clear();
     for (std::size_t k = first; k < end; ++k)
-        (bits[k] ? ones : zeros).push_back(wave[k * spb + offset]);
+        (bits[k] ? ones : zeros).push_back(wave[(k - 1) * spb + shift]);
     return GaussianTail::FitLower(ones, one) && GaussianTail::FitUpper(zeros, zero);
 }
 
@@ -75,7 +76,7 @@ BerResult BerAnalysis::Measure(const std::vector<double>& wave, const std::vecto
     for (std::size_t j = 0; j <= 2 * spb; ++j) {
         GaussianTail& one = tails[2 * j];
         GaussianTail& zero = tails[2 * j + 1];
-        if (!FitPhase(wave, bits, spb, first, end, eye.Latency - spb + j, ones, zeros, one, zero))
+        if (!FitPhase(wave, bits, spb, first, end, eye.Latency + j, ones, zeros, one, zero))
             return ber;
         opening[j] = one.LowerLevel(targetBer) - zero.UpperLevel(targetBer);
         ratio[j] = ErrorRatio(one, zero, opening[j], z);
