@@ -65,7 +65,8 @@ void Mark(SvgPlot& plot, const EyeResult& eye, const BerResult& ber)
         plot.Line(0.0, eye.Threshold - eye.Height / 2.0, 0.0, eye.Threshold + eye.Height / 2.0, WorstColour, 2.0);
     }
     if (ber.Valid && ber.Height > 0.0) {
-        const double at = ber.Phase[ber.Best];
+        // Just right of its phase, so that both bars show when they coincide.
+        const double at = ber.Phase[ber.Best] + 0.02;
         plot.Line(at, ber.ZeroLevel, at, ber.OneLevel, BerColour, 2.0);
         plot.Line(at - 0.03, ber.ZeroLevel, at + 0.03, ber.ZeroLevel, BerColour, 2.0);
         plot.Line(at - 0.03, ber.OneLevel, at + 0.03, ber.OneLevel, BerColour, 2.0);

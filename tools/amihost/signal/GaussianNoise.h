@@ -10,7 +10,8 @@
 // the top 53 bits of each output, and pairs of N(0, 1) numbers by
 // Marsaglia's polar method (std::normal_distribution is not used: its
 // algorithm is each library's own). The polar method needs only sqrt and
-// log, so a sequence is the same wherever log is correctly rounded.
+// log, so a sequence is the same wherever log rounds alike (Windows' C
+// library differs from glibc in the last bit of a few).
 class GaussianNoise {
 public:
     explicit GaussianNoise(std::uint64_t seed);
