@@ -6,7 +6,8 @@
 #
 # NEED is one of
 #   a command name            found on PATH (cmake, clang++, wine, npm)
-#   an absolute path          an executable file there (/usr/lib/wine/wine64)
+#   an absolute path          an executable file there (/usr/lib/wine/wine64), or
+#                             a header or library there (/usr/x86_64-w64-mingw32/include/zlib.h)
 #   a header path             found by the C++ compiler (gtest/gtest.h, CLI/CLI.hpp)
 #   sanitizer:LIST            clang++ links a program with -fsanitize=LIST
 # and PACKAGE is the Debian package that brings it. Nothing happens when every
@@ -37,6 +38,7 @@ links_sanitized() {
 present() {
   case "$1" in
     sanitizer:*) links_sanitized "${1#sanitizer:}" ;;
+    /*.h|/*.a) [ -f "$1" ] ;;
     /*) [ -x "$1" ] ;;
     */*|*.h|*.hpp) has_header "$1" ;;
     *) command -v "$1" >/dev/null 2>&1 ;;

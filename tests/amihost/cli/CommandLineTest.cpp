@@ -145,6 +145,11 @@ TEST(CommandLine, EveryFaultIsOneLineNamingTheOption)
         {{"run", "m.so", "m.ami", "--param", "de=1"}, "--param belongs to sweep; use --set NAME=VALUE with run"},
         {{"sweep", "m.so", "m.ami", "--param", "de=1", "--param", "de=2"},
          "--param given twice: a sweep runs one parameter"},
+        {{"run", "m.so", "m.ami", "--rj", "0.3"}, "--rj: 0.3 is outside 0 .. 0.2"},
+        {{"run", "m.so", "m.ami", "--wave", "w.csv", "--sj", "0.1"}, "--wave excludes --sj"},
+        {{"run", "m.so", "m.ami", "--ber", "0"}, "--ber: 0 is outside 1e-30 .. 0.01"},
+        {{"run", "m.so", "m.ami", "--sj", "0.1", "--sj-freq", "6e9", "--bit-time", "1e-10"},
+         "--sj-freq 6e+09 Hz is above half the bit rate (5e+09 Hz): edges, one a bit at most, cannot carry it"},
         {{"run", "m.so", "m.ami", "--wave", "w.csv", "--stimulus", "step"}, "--stimulus excludes --wave"},
         {{"run", "m.so", "m.ami", "--loss", "3", "--impulse", "h.csv"}, "--loss excludes --impulse"},
         {{"run", "m.so", "m.ami", "--loss", "3", "--touchstone", "c.s4p"}, "--loss excludes --touchstone"},
@@ -186,7 +191,8 @@ TEST(OptionTable, HelpAndTheReadmeShowEveryOptionOfTheTable)
     for (const char* option : {"--set", "--param", "--model", "--bit-time", "--samples-per-bit", "--bits", "--stimulus",
                                "--wave", "--amplitude", "--loss", "--impulse", "--touchstone", "--s4p-order", "--tx-r", "--rx-r",
                                "--block", "--out", "--response-bits",
-                               "--skip-bits", "--rx", "--rx-model", "--rx-ami", "--rx-model-name", "--rx-set", "--seed",
+                               "--skip-bits", "--rj", "--sj", "--sj-freq", "--noise", "--ber",
+                               "--own-eye-scale", "--rx", "--rx-model", "--rx-ami", "--rx-model-name", "--rx-set", "--seed",
                                "--jobs", "--help", "--version"})
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_NE(usage.find("2 .. 1024 (default 32)"), std::string::npos) << usage;

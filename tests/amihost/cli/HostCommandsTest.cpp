@@ -163,8 +163,49 @@ TEST(HostCommands, SweepShowsDeemphasisGrowingWithDe)
         EXPECT_GT(deemphasis[i], deemphasis[i - 1] + 0.5) << r.Output;
     EXPECT_GT(deemphasis.back(), 7.0);
     EXPECT_NE(r.Output.find("* best for this channel: de="), std::string::npos) << r.Output;
-    for (const char* file : {"steps.svg", "sweep.csv", "eye_de_0.svg", "eye_de_15.svg"})
+    for (const char* file : {"steps.svg", "sweep.csv", "eye_de_0.svg", "eye_de_15.svg", "bathtub_de_0.svg",
+                             "bathtub_de_15.svg", "bathtubs.svg"})
         EXPECT_TRUE(Exists(out + "/" + file)) << file;
+}
+
+// Jitter and noise close the eye that the same run without them opens; the
+// figures at the target BER come with the eye's in the report, the table and
+// sweep.csv, and a seed gives the same figures again.
+TEST(HostCommands, JitterAndNoiseCloseTheEyeAndTheBerFiguresSayBy)
+{
+    const std::string out = Dir + "/ber";
+    const std::string base = "sweep '" + Model + "' '" + Ami + "'" + Timing +
+                             " --bits 1200 --response-bits 48 --loss 8 --param de=10,15 --ber 1e-9 --out '" + out +
+                             "'";
+    auto heights = [&](const std::string& options) {
+        std::filesystem::remove_all(out);
+        const Outcome r = Amihost(base + options);
+        EXPECT_EQ(r.Status, 0) << r.Output;
+        std::string csv;
+        std::string error;
+        EXPECT_TRUE(TextFile::Read(out + "/sweep.csv", 1 << 20, csv, error)) << error;
+        EXPECT_EQ(csv.substr(0, csv.find('\n')), "setting,deemphasis_db,eye_height,eye_height_over_swing,"
+                                                 "eye_width_ui,best,target_ber,eye_height_at_ber,eye_width_at_ber_ui,"
+                                                 "steady_level,level_warning");
+        EXPECT_NE(r.Output.find("height at 1e-09"), std::string::npos) << r.Output;
+        // The row of de=15: its worst-case and BER heights.
+        const std::size_t row = csv.find("\n15,");
+        double values[9] = {};
+        EXPECT_EQ(std::sscanf(csv.c_str() + row + 1, "%lf,%lf,%lf,%lf,%lf,%lf,%lf,%lf,%lf", &values[0],
+                              &values[1], &values[2], &values[3], &values[4], &values[5], &values[6], &values[7],
+                              &values[8]),
+                  9)
+            << csv;
+        return std::make_pair(values[2], values[7]);
+    };
+    const auto clean = heights("");
+    const auto noisy = heights(" --rj 0.02 --noise 0.01 --seed 3");
+    EXPECT_GT(clean.first, 0.1);
+    EXPECT_LE(clean.second, clean.first); // nothing random: no more than seen
+    EXPECT_LT(noisy.first, clean.first - 0.02);
+    EXPECT_LT(noisy.second, noisy.first); // extrapolated beyond the 1200 bits seen
+    EXPECT_EQ(heights(" --rj 0.02 --noise 0.01 --seed 3"), noisy);
+    EXPECT_NE(heights(" --rj 0.02 --noise 0.01 --seed 4"), noisy);
 }
 
 TEST(HostCommands, RunWritesTheWaveResponsesAndPlots)
@@ -176,7 +217,8 @@ TEST(HostCommands, RunWritesTheWaveResponsesAndPlots)
     ASSERT_EQ(r.Status, 0) << r.Output;
     EXPECT_NE(r.Output.find("parameters  (Halvex_tx (de 8))"), std::string::npos) << r.Output;
     EXPECT_NE(r.Output.find("AMI_Init    returned 1, no message"), std::string::npos) << r.Output;
-    for (const char* file : {"wave.csv", "step.csv", "eye.svg", "step.svg"})
+    EXPECT_NE(r.Output.find("BER         at 1e-12: "), std::string::npos) << r.Output;
+    for (const char* file : {"wave.csv", "step.csv", "eye.svg", "step.svg", "bathtub.svg"})
         EXPECT_TRUE(Exists(out + "/" + file)) << file;
     EXPECT_FALSE(Exists(out + "/wave.csv.partial"));
 }
@@ -281,7 +323,7 @@ TEST(HostCommands, TheReceiverFlowRunsTheChannelIntoTheModel)
 TEST(HostCommands, AParallelSweepWritesWhatASerialOneWrites)
 {
     const std::size_t files = SerialAgainstParallel("--bits 120 --response-bits 40 --loss 10 --param de=0:6", "4", "tx");
-    EXPECT_EQ(files, 9u); // steps.svg, sweep.csv and seven eyes
+    EXPECT_EQ(files, 17u); // steps.svg, sweep.csv, bathtubs.svg and seven eyes and bathtubs
 }
 
 // As a simulator does: the .ibs names the library and the .ami file, found
@@ -457,7 +499,7 @@ TEST(HostCommands, ASweepThroughAReceiverRunsInParallelAsSerially)
                                                     "--rx-model '" + std::string(RX_CTLE_IBS) +
                                                         "' --rx-model-name Rx_ctle_cdr",
                                                     "3", "rx");
-    EXPECT_EQ(files, 5u);
+    EXPECT_EQ(files, 9u); // steps.svg, sweep.csv, bathtubs.svg and three eyes and bathtubs
 }
 
 // A Touchstone channel between the transmitter and the eye: a short

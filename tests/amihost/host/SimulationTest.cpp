@@ -10,6 +10,7 @@
 #include "tools/amihost/host/Receiver.h"
 #include "tools/amihost/host/Simulation.h"
 #include "tools/amihost/signal/ClockedEye.h"
+#include "tools/amihost/signal/GaussianNoise.h"
 
 namespace {
 
@@ -248,4 +249,30 @@ TEST(Simulation, AReceiverWhoseClockTimesBreakTheContractStopsTheRun)
         EXPECT_FALSE(Simulation::Run(model, bench.Config, "(Stub)", result, nullptr, error));
         EXPECT_EQ(error, c.model + std::string(c.fault));
     }
+}
+
+// Noise is added to the wave at the eye only, as its seed's sequence, after
+// the channel; the eye at the target BER is measured on that wave.
+TEST(Simulation, NoiseJoinsTheWaveAtTheEyeAfterTheWholeChain)
+{
+    Bench bench(false);
+    bench.Drive = Stimulus::Prbs(7, 600, Spb, 1.0);
+    SimulationResult clean;
+    std::string error;
+    ASSERT_TRUE(Simulation::Run(bench.Model, bench.Config, "(Stub)", clean, nullptr, error)) << error;
+    bench.Config.NoiseRms = 0.05;
+    bench.Config.NoiseSeed = 7;
+    bench.Config.TargetBer = 1e-9;
+    SimulationResult noisy;
+    ASSERT_TRUE(Simulation::Run(bench.Model, bench.Config, "(Stub)", noisy, nullptr, error)) << error;
+    EXPECT_EQ(noisy.Output, clean.Output);
+    EXPECT_EQ(noisy.RxStep, clean.RxStep);
+    GaussianNoise noise(7);
+    ASSERT_EQ(noisy.Received.size(), clean.Received.size());
+    for (std::size_t i = 0; i < clean.Received.size(); ++i)
+        ASSERT_EQ(noisy.Received[i], clean.Received[i] + 0.05 * noise.Next()) << i;
+    ASSERT_TRUE(noisy.Ber.Valid);
+    EXPECT_EQ(noisy.Ber.TargetBer, 1e-9);
+    EXPECT_LT(noisy.Ber.Height, noisy.Eye.Height);
+    EXPECT_LT(noisy.Eye.Height, clean.Eye.Height);
 }

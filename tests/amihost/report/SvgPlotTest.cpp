@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/amihost/report/BathtubPlot.h"
 #include "tools/amihost/report/EyePlot.h"
 #include "tools/amihost/signal/Prbs.h"
 #include "tools/amihost/report/ResponsePlot.h"
@@ -58,6 +59,18 @@ bool WellFormed(const std::string& xml, std::string& why)
     return root;
 }
 
+// An eye measured open, sampled at `latency` from bit `first` on.
+EyeResult OpenEye(std::size_t latency, std::size_t first)
+{
+    EyeResult eye;
+    eye.Valid = true;
+    eye.Height = 0.5;
+    eye.Width = 0.8;
+    eye.Latency = latency;
+    eye.FirstBit = first;
+    return eye;
+}
+
 } // namespace
 
 TEST(SvgPlot, TextIsEscapedAndTheDocumentIsWellFormed)
@@ -82,13 +95,7 @@ TEST(SvgPlot, EyesStaySmallWhateverTheNumberOfBits)
         Stimulus s = Stimulus::Prbs(7, bits, spb, 1.0);
         for (std::size_t i = 1; i < s.Wave.size(); ++i)
             s.Wave[i] = 0.8 * s.Wave[i] + 0.2 * s.Wave[i - 1]; // some smoothing
-        EyeResult eye;
-        eye.Valid = true;
-        eye.Height = 0.5;
-        eye.Width = 0.8;
-        eye.Latency = 16;
-        eye.FirstBit = 2;
-        const std::string svg = EyePlot::Svg(s.Wave, eye, spb, "eye", "V");
+        const std::string svg = EyePlot::Svg(s.Wave, OpenEye(16, 2), spb, "eye", "V");
         std::string why;
         EXPECT_TRUE(WellFormed(svg, why)) << why;
         EXPECT_LT(svg.size(), 600000u) << bits;
@@ -111,4 +118,83 @@ TEST(SvgPlot, ResponsesAreOnePolylineEachWithALegend)
         ++lines;
     EXPECT_EQ(lines, 16u);
     EXPECT_NE(svg.find("de = 15"), std::string::npos);
+}
+
+namespace {
+
+std::size_t Count(const std::string& text, const std::string& what)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+} // namespace
+
+// The density is one bitmap (and the colour bar another), not a rectangle
+// per cell; a common scale larger than the eye's own puts the bitmap
+// inside the plot area.
+TEST(SvgPlot, AnEyeIsOneInterpolatedBitmapWithItsColourBar)
+{
+    Stimulus s = Stimulus::Prbs(7, 400, 16, 1.0);
+    const EyeResult eye = OpenEye(8, 2);
+    EyePlot::Frame frame;
+    frame.Title = "eye";
+    frame.Low = -2.0;
+    frame.High = 2.0;
+    const std::string svg = EyePlot::Svg(EyeDensity::Measure(s.Wave, eye, 16), eye, BerResult(), frame);
+    std::string why;
+    EXPECT_TRUE(WellFormed(svg, why)) << why;
+    EXPECT_EQ(Count(svg, "<image "), 2u);
+    EXPECT_EQ(Count(svg, "data:image/png;base64,"), 2u);
+    EXPECT_LT(Count(svg, "<rect "), 10u);
+    EXPECT_NE(svg.find("hits per cell"), std::string::npos);
+}
+
+TEST(SvgPlot, BathtubsAreOneCurveEachOnALogScale)
+{
+    BerResult ber;
+    ber.Valid = true;
+    ber.TargetBer = 1e-12;
+    ber.Phase = {-0.5, -0.25, 0.0, 0.25, 0.5};
+    ber.Ber = {0.5, 1e-9, 0.0, 1e-14, 0.5};
+    ber.Opening = {-1.0, -0.1, 0.3, 0.1, -1.0};
+    ber.Best = 2;
+    ber.Width = 0.4;
+    const std::string one = BathtubPlot::Svg({{"", ber}}, "bathtub", "12.8 Gb/s");
+    std::string why;
+    EXPECT_TRUE(WellFormed(one, why)) << why;
+    EXPECT_EQ(Count(one, "<polyline"), 1u);
+    EXPECT_NE(one.find(">1e-12<"), std::string::npos);
+    EXPECT_NE(one.find("width at 1e-12: 0.400 UI"), std::string::npos);
+    const std::string several = BathtubPlot::Svg({{"de = 1", ber}, {"de = 2", BerResult()}, {"de = 3", ber}}, "b", "");
+    EXPECT_TRUE(WellFormed(several, why)) << why;
+    EXPECT_EQ(Count(several, "<polyline"), 2u);
+    EXPECT_NE(several.find("de = 2: not measured"), std::string::npos);
+    EXPECT_EQ(BathtubPlot::Floor(1e-12), -16.0);
+    EXPECT_EQ(BathtubPlot::Floor(1e-15), -19.0);
+}
+
+// A setting fifty times the others gets a panel of its own below instead
+// of flattening them.
+TEST(SvgPlot, OutlyingResponsesMoveToASecondPanel)
+{
+    std::vector<ResponsePlot::Curve> curves;
+    auto step = [](double level) {
+        std::vector<double> values(400, level);
+        std::fill(values.begin(), values.begin() + 100, 0.0);
+        return values;
+    };
+    for (int c = 0; c < 6; ++c)
+        curves.push_back({"de = " + std::to_string(c), step(0.5 + 0.02 * c)});
+    curves[3].Values = step(25.0);
+    EXPECT_EQ(ResponsePlot::Outlying(curves, 0, 400), (std::vector<bool>{false, false, false, true, false, false}));
+    const std::string svg = ResponsePlot::Svg(curves, 1e-12, 0, 400, "steps", "V", "conditions");
+    std::string why;
+    EXPECT_TRUE(WellFormed(svg, why)) << why;
+    EXPECT_NE(svg.find("de = 3 (below)"), std::string::npos);
+    EXPECT_NE(svg.find("settings far outside the others"), std::string::npos);
+    curves[3].Values = step(0.55);
+    EXPECT_EQ(ResponsePlot::Svg(curves, 1e-12, 0, 400, "steps", "V").find("far outside"), std::string::npos);
 }

@@ -14,7 +14,7 @@ SweepReport::Row Row(const std::string& value, double height, double relative, d
     eye.Valid = true;
     eye.Height = height;
     eye.Width = 0.5;
-    return {value, 1.0, eye, relative, level, warning};
+    return {value, 1.0, eye, relative, level, warning, BerResult()}; // no bathtub measured
 }
 
 } // namespace
@@ -36,9 +36,10 @@ TEST(SweepReport, AWarnedSettingIsMarkedListedAndNeverTheBest)
         << table;
     const std::string csv = SweepReport::Csv(rows, best);
     EXPECT_EQ(csv.substr(0, csv.find('\n')),
-              "setting,deemphasis_db,eye_height,eye_height_over_swing,eye_width_ui,best,steady_level,level_warning");
-    EXPECT_NE(csv.find("\n1,1,2,0.9,0.5,0,15.1,1\n"), std::string::npos) << csv;
-    EXPECT_NE(csv.find("\n2,1,0.2,0.3,0.5,1,0.69,0\n"), std::string::npos) << csv;
+              "setting,deemphasis_db,eye_height,eye_height_over_swing,eye_width_ui,best,target_ber,eye_height_at_ber,"
+              "eye_width_at_ber_ui,steady_level,level_warning");
+    EXPECT_NE(csv.find("\n1,1,2,0.9,0.5,0,0,nan,nan,15.1,1\n"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\n2,1,0.2,0.3,0.5,1,0,nan,nan,0.69,0\n"), std::string::npos) << csv;
 
     const std::vector<SweepReport::Row> onlyWarned = {Row("1", 2.0, 0.9, 15.1, "too high")};
     EXPECT_EQ(SweepReport::Best(onlyWarned), 1u);

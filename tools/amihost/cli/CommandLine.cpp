@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "tools/amihost/cli/OptionTable.h"
@@ -143,6 +144,13 @@ bool Finish(const Parser& parser, const std::string& command, HostOptions& o, st
         return false;
     }
     o.HasLoss = parser.App.count("--loss") > 0;
+    if (o.SjUi > 0.0 && o.SjHz > 0.5 / o.BitTime) {
+        char text[160];
+        std::snprintf(text, sizeof text, "--sj-freq %g Hz is above half the bit rate (%g Hz): edges, one a bit at "
+                      "most, cannot carry it", o.SjHz, 0.5 / o.BitTime);
+        error = text;
+        return false;
+    }
     if (o.Action == HostOptions::Check && parser.App.count("--bits") == 0)
         o.Bits = HostOptions::DefaultCheckBits;
     if (static_cast<double>(o.Bits) * o.SamplesPerBit > 268435456.0) {

@@ -1,5 +1,6 @@
 #include "tools/amihost/cli/HostCommands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -15,6 +16,8 @@
 #include "tools/amihost/host/SettingLevels.h"
 #include "tools/amihost/ibis/IbisFile.h"
 #include "tools/amihost/report/CheckReport.h"
+#include "tools/amihost/report/BathtubPlot.h"
+#include "tools/amihost/report/CommonScale.h"
 #include "tools/amihost/report/EyePlot.h"
 #include "tools/amihost/report/IvReport.h"
 #include "tools/amihost/report/ResponsePlot.h"
@@ -98,20 +101,33 @@ void PrintRun(const HostOptions& options, const Workbench& bench, const Simulati
     }
     if (result.Eye.Valid && result.Eye.Height > 0.0)
         std::printf("            %.3f of the steady swing at the eye\n", result.RelativeEye);
+    std::printf("BER         %s\n", RunReport::BerLine(result.Ber).c_str());
     std::printf("steady      %.4g: the model's output for a unit step, after %zu bits\n", result.SteadyLevel,
                 options.ResponseBits);
     if (!warning.empty())
         std::printf("warning     %s\n", warning.c_str());
     const std::size_t rows = std::min(result.Received.size(), RunReport::MaxWaveRows);
-    std::printf("wrote       %swave.csv%s, %sstep.csv, %seye.svg, %sstep.svg\n", dir.c_str(),
+    std::printf("wrote       %swave.csv%s, %sstep.csv, %seye.svg, %sstep.svg, %sbathtub.svg\n", dir.c_str(),
                 rows < result.Received.size() ? (" (first " + std::to_string(rows) + " samples)").c_str() : "",
-                dir.c_str(), dir.c_str(), dir.c_str());
+                dir.c_str(), dir.c_str(), dir.c_str(), dir.c_str());
 }
 
-// One setting of the sweep: its row, eye plot and step response.
+// "Halvex_tx (de 8)" from the root name and "(Halvex_tx (de 8))": the
+// parameter string with the root named once.
+std::string Setting(const std::string& root, const std::string& parameters)
+{
+    const std::string head = "(" + root;
+    if (parameters.compare(0, head.size(), head) != 0 || parameters.size() < head.size() + 1)
+        return parameters;
+    std::string inner = parameters.substr(head.size(), parameters.size() - head.size() - 1);
+    inner.erase(0, inner.find_first_not_of(' '));
+    return inner.empty() ? root : root + " " + inner;
+}
+
+// One setting of the sweep: its row, eye density and step response.
 struct SweepPoint {
     SweepReport::Row Row;
-    std::string EyeSvg;
+    EyeDensity Density;
     ResponsePlot::Curve Step;
 };
 
@@ -131,9 +147,9 @@ ExitStatus SweepOne(const HostOptions& options, const Workbench& bench, const st
         error = key + "=" + value + ": " + error;
         return ExitFailure;
     }
-    point.Row = {value, result.DeemphasisDb, result.Eye, result.RelativeEye, result.SteadyLevel, std::string()};
-    point.EyeSvg = EyePlot::Svg(result.Received, result.Eye, options.SamplesPerBit,
-                                "Eye at the receiver, " + bench.Ami.RootName + " " + parameters, "V");
+    point.Row = {value, result.DeemphasisDb, result.Eye, result.RelativeEye, result.SteadyLevel,
+                 std::string(), result.Ber};
+    point.Density = EyeDensity::Measure(result.Received, result.Eye, options.SamplesPerBit);
     point.Step = {key + " = " + value, std::move(result.RxStep)};
     return ExitOk;
 }
@@ -180,6 +196,42 @@ ExitStatus Open(HostOptions& options, Workbench& bench, std::string& error)
     return status != ExitOk ? status : bench.Prepare(options, error);
 }
 
+// Every setting's eye, on one level scale unless --own-eye-scale (the
+// settings far outside the others on their own, CommonScale), and its
+// bathtub; all bathtubs again in one plot.
+void AddSweepPlots(const HostOptions& options, const Workbench& bench, const std::string& key,
+                   const std::vector<SweepPoint>& points, std::vector<std::pair<std::string, std::string>>& files)
+{
+    std::vector<CommonScale::Extent> extents;
+    for (const SweepPoint& point : points)
+        extents.push_back({point.Density.Low(), point.Density.High(), point.Density.Traces() > 0});
+    const std::vector<bool> outlying = CommonScale::Outlying(extents);
+    double low = 0.0;
+    double high = 0.0;
+    const bool common = !options.OwnEyeScale && CommonScale::Range(extents, outlying, low, high);
+    EyePlot::Frame frame;
+    frame.Subtitle = bench.Conditions(options);
+    std::vector<BathtubPlot::Curve> bathtubs;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const SweepPoint& point = points[i];
+        const std::string setting = bench.Ami.RootName + ", " + key + " = " + point.Row.Value;
+        const bool shared = common && !outlying[i];
+        frame.Title = "Eye at the receiver: " + setting + (common && !shared ? " (own scale: far outside the others)"
+                                                                             : "");
+        frame.Low = shared ? low : 0.0;
+        frame.High = shared ? high : 0.0;
+        files.emplace_back(SweepReport::EyeFileName(key, point.Row.Value),
+                           EyePlot::Svg(point.Density, point.Row.Eye, point.Row.Ber, frame));
+        files.emplace_back(SweepReport::BathtubFileName(key, point.Row.Value),
+                           BathtubPlot::Svg({{"", point.Row.Ber}}, "Bathtub at the receiver: " + setting,
+                                            frame.Subtitle));
+        bathtubs.push_back({key + " = " + point.Row.Value, point.Row.Ber});
+    }
+    files.emplace_back("bathtubs.svg", BathtubPlot::Svg(bathtubs, "Bathtubs at the receiver: " + bench.Ami.RootName +
+                                                                      ", every " + key,
+                                                        frame.Subtitle));
+}
+
 } // namespace
 
 int HostCommands::Run(const HostOptions& given)
@@ -196,13 +248,17 @@ int HostCommands::Run(const HostOptions& given)
         if (!Simulation::Run(bench.Model, config, bench.Parameters, result, progress.For(0, "simulating"), error))
             return Fail(ExitFailure, error);
     }
-    const std::string title = bench.Ami.RootName + " " + bench.Parameters;
+    const std::string title = Setting(bench.Ami.RootName, bench.Parameters);
+    EyePlot::Frame frame;
+    frame.Title = "Eye at the receiver: " + title;
+    frame.Subtitle = bench.Conditions(options);
     const std::vector<std::pair<std::string, std::string>> files = {
         {"wave.csv", RunReport::WaveCsv(config, result)},
         {"step.csv", RunReport::StepCsv(config, result)},
-        {"eye.svg", EyePlot::Svg(result.Received, result.Eye, options.SamplesPerBit, "Eye at the receiver, " + title,
-                                 "V")},
-        {"step.svg", RunReport::StepSvg(config, result, "Unit step and pulse responses, " + title)}};
+        {"eye.svg", EyePlot::Svg(EyeDensity::Measure(result.Received, result.Eye, options.SamplesPerBit), result.Eye,
+                                 result.Ber, frame)},
+        {"step.svg", RunReport::StepSvg(config, result, "Unit step and pulse responses: " + title, frame.Subtitle)},
+        {"bathtub.svg", BathtubPlot::Svg({{"", result.Ber}}, "Bathtub at the receiver: " + title, frame.Subtitle)}};
     if (!WriteAll(options.OutDir, files, error))
         return Fail(ExitFailure, error);
     const std::string warning =
@@ -257,19 +313,20 @@ int HostCommands::Sweep(const HostOptions& given)
     ResponsePlot::Window(steps, options.SamplesPerBit, first, last);
     std::vector<std::pair<std::string, std::string>> files = {
         {"steps.svg", ResponsePlot::Svg(steps, options.BitTime / options.SamplesPerBit, first, last,
-                                        "Unit step responses at the eye, " + bench.Ami.RootName + ", " +
-                                            bench.Link.Description(),
-                                        "output for a unit input step")},
+                                        "Unit step responses at the eye: " + bench.Ami.RootName + ", every " + key,
+                                        "output for a unit input step", bench.Conditions(options))},
         {"sweep.csv", SweepReport::Csv(rows, best)}};
-    for (const SweepPoint& point : points)
-        files.emplace_back(SweepReport::EyeFileName(key, point.Row.Value), point.EyeSvg);
+    AddSweepPlots(options, bench, key, points, files);
     if (!WriteAll(options.OutDir, files, error))
         return Fail(ExitFailure, error);
     bench.PrintSetting(options);
     std::printf("parameters  %s with %s swept\n\n%s", bench.Parameters.c_str(), key.c_str(),
                 SweepReport::Table(key, rows, best).c_str());
-    std::printf("plots in %s: steps.svg (step responses), %s (one eye per setting); table in sweep.csv\n",
-                options.OutDir.c_str(), SweepReport::EyeFilePattern(key).c_str());
+    std::printf("plots in %s: steps.svg (step responses), %s (one eye per setting, %s), %s and bathtubs.svg "
+                "(bathtubs); table in sweep.csv\n",
+                options.OutDir.c_str(), SweepReport::EyeFilePattern(key).c_str(),
+                options.OwnEyeScale ? "each on its own scale" : "all on one scale",
+                SweepReport::BathtubFilePattern(key).c_str());
     for (const SweepReport::Row& row : rows)
         if (!row.Warning.empty())
             Warn(LevelWarning(key + "=" + row.Value, row.SteadyLevel, row.Warning));

@@ -44,6 +44,12 @@ struct HostOptions {
     std::string RxAmi;                 // the receiver library's .ami file
     std::string RxModelName;           // its [Model] in the .ibs; empty: the only AMI model
     std::vector<std::string> RxSettings; // --rx-set NAME=VALUE texts, in order (their form checked)
-    unsigned Seed = 1;
+    unsigned Seed = 1;                 // of the jitter and noise, and of check's block sizes
     unsigned Jobs = 0;                 // sweep's settings at once; 0: every core
+    double RjUi = 0.0;                 // transmitter random jitter, UI rms
+    double SjUi = 0.0;                 // transmitter sinusoidal jitter, UI peak
+    double SjHz = 1e8;                 // its frequency
+    double NoiseRms = 0.0;             // receiver-referred noise at the eye, V rms
+    double TargetBer = 1e-12;          // of the eye's height and width at a BER
+    bool OwnEyeScale = false;          // sweep: each eye on its own level scale
 };

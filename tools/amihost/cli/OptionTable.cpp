@@ -184,6 +184,18 @@ std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector
                            std::to_string(d.ResponseBits)}, Whole(8, 100000));
     t.Add(o.SkipBits, {"--skip-bits", "N", "bits left out of the eye", "0 .. 10000000", "until the step settles"},
           Whole(0, 10000000));
+    t.Add(o.RjUi, {"--rj", "UI", "transmitter random jitter, rms: each edge of the NRZ stimulus moved by a "
+                                 "Gaussian draw", "0 .. 0.2", Shown(d.RjUi)}, Real(0.0, 0.2))->excludes("--wave");
+    t.Add(o.SjUi, {"--sj", "UI", "transmitter sinusoidal jitter, peak: each edge moved by SJ sin(2 pi f t)",
+                   "0 .. 1", Shown(d.SjUi)}, Real(0.0, 1.0))->excludes("--wave");
+    t.Add(o.SjHz, {"--sj-freq", "HZ", "frequency f of the sinusoidal jitter, below half the bit rate",
+                   "1 .. 1e+12", Shown(d.SjHz)}, Real(1.0, 1e12));
+    t.Add(o.NoiseRms, {"--noise", "V", "receiver-referred Gaussian noise, rms, added to the wave at the eye",
+                       "0 .. 1e+06", Shown(d.NoiseRms)}, Real(0.0, 1e6));
+    t.Add(o.TargetBer, {"--ber", "P", "target bit error ratio of the eye height and width extrapolated from the "
+                                      "bathtub", "1e-30 .. 0.01", Shown(d.TargetBer)}, Real(1e-30, 0.01));
+    t.Switch(o.OwnEyeScale, {"--own-eye-scale", "", "sweep: each eye on its own level scale instead of one scale "
+                                                    "for all settings", "", ""});
     CLI::Option* rx = t.Switch(o.Receiver, {"--rx", "", "the model is a receiver: the channel comes before it", "",
                                             ""});
     CLI::Option* rxModel =
@@ -200,8 +212,8 @@ std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector
                                                    "(repeatable)", "", ""}, NameEqualsValue())
         ->needs(rxModel)
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    t.Add(o.Seed, {"--seed", "N", "seed of check's random block sizes", "0 .. 4294967295", std::to_string(d.Seed)},
-          Whole(0, 4294967295LL));
+    t.Add(o.Seed, {"--seed", "N", "seed of the jitter and the noise, and of check's random block sizes",
+                   "0 .. 4294967295", std::to_string(d.Seed)}, Whole(0, 4294967295LL));
     t.Add(o.Jobs, {"-j,--jobs", "N", "sweep: settings simulated at once, each in an instance of its own (the "
                                      "same results as one at a time; 1 for a model whose instances share state)",
                    "1 .. 1024", "every core"}, Whole(1, 1024));

@@ -5,6 +5,7 @@
 
 #include "tools/amihost/ibis/IbisFile.h"
 #include "tools/amihost/signal/CsvReader.h"
+#include "tools/amihost/signal/EdgeJitter.h"
 #include "tools/amihost/signal/TextFile.h"
 #include "tools/amihost/signal/TouchstoneChannel.h"
 
@@ -22,6 +23,8 @@ std::string Resampling(const CsvReader::SignalSource& source)
     std::snprintf(text, sizeof text, ", resampled from %.4g ps steps", source.FileStep * 1e12);
     return text;
 }
+
+EdgeJitter Jitter(const HostOptions& options) { return EdgeJitter{options.RjUi, options.SjUi, options.SjHz}; }
 
 } // namespace
 
@@ -141,6 +144,9 @@ bool Workbench::ReadStimulus(const HostOptions& options, std::string& error)
         Drive = Stimulus::Prbs(std::stoi(options.StimulusKind.substr(4)), options.Bits, options.SamplesPerBit,
                                options.Amplitude);
     }
+    const EdgeJitter jitter = Jitter(options);
+    if (jitter.Any())
+        jitter.Apply(Drive.Bits, options.SamplesPerBit, options.BitTime, Drive.Swing, options.Seed, Drive.Wave);
     return true;
 }
 
@@ -168,6 +174,9 @@ SimulationConfig Workbench::Config(const HostOptions& options) const
     config.ResponseBits = options.ResponseBits;
     config.SkipBits = options.SkipBits;
     config.Receiver = options.Receiver;
+    config.NoiseRms = options.NoiseRms;
+    config.NoiseSeed = NoiseSeed(options.Seed);
+    config.TargetBer = options.TargetBer;
     config.Link = &Link;
     config.Drive = &Drive;
     config.Rx = options.RxModel.empty() ? nullptr : &Rx;
@@ -205,4 +214,31 @@ void Workbench::PrintSetting(const HostOptions& options) const
     std::printf("stimulus    %s, %g peak to peak%s\n", Drive.Description.c_str(), Drive.Swing,
                 options.WaveFile.empty() ? "" : " (the file's own levels)");
     std::printf("channel     %s (%zu taps)\n", Link.Description().c_str(), Link.Taps().size());
+    if (Jitter(options).Any())
+        std::printf("jitter      %s on the stimulus's edges (seed %u)\n", Jitter(options).Description().c_str(),
+                    options.Seed);
+    if (options.NoiseRms > 0.0)
+        std::printf("noise       %g V rms at the eye (seed %u)\n", options.NoiseRms, options.Seed);
+}
+
+std::uint64_t Workbench::NoiseSeed(unsigned seed)
+{
+    // The jitter draws from `seed` itself; the noise from a seed that no
+    // --seed value gives, so the two never share a sequence.
+    return std::uint64_t{seed} + 0x9E3779B97F4A7C15u;
+}
+
+std::string Workbench::Conditions(const HostOptions& options) const
+{
+    char rate[32];
+    std::snprintf(rate, sizeof rate, "%g Gb/s", 1e-9 / options.BitTime);
+    std::string text = std::string(rate) + ", " + Link.Description() + ", " + Drive.Description;
+    if (Jitter(options).Any())
+        text += ", " + Jitter(options).Description();
+    if (options.NoiseRms > 0.0) {
+        char noise[48];
+        std::snprintf(noise, sizeof noise, ", noise %g V rms", options.NoiseRms);
+        text += noise;
+    }
+    return text;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "tools/amihost/amifile/AmiFile.h"
@@ -56,6 +57,13 @@ struct Workbench {
 
     // The report's opening lines: model, flow, timing, stimulus, channel.
     void PrintSetting(const HostOptions& options) const;
+
+    // What a plot's subtitle says of the run: data rate, channel, stimulus
+    // (with its jitter) and noise.
+    std::string Conditions(const HostOptions& options) const;
+
+    // The noise generator's seed for --seed.
+    static std::uint64_t NoiseSeed(unsigned seed);
 
 private:
     ExitStatus ReadReceiver(const HostOptions& options, std::string& error);

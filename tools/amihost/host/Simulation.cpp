@@ -7,6 +7,7 @@
 #include "tools/amihost/host/AmiSession.h"
 #include "tools/amihost/host/ReceiverStage.h"
 #include "tools/amihost/signal/ClockedEye.h"
+#include "tools/amihost/signal/GaussianNoise.h"
 #include "tools/amihost/signal/StepAnalysis.h"
 
 namespace {
@@ -115,6 +116,9 @@ void MeasureEye(const SimulationConfig& config, SimulationResult& result)
     result.FixedEye = EyeAnalysis::Measure(result.Received, config.Drive->Bits, config.SamplesPerBit, skip,
                                            config.ResponseBits * spb);
     result.Eye = result.FixedEye;
+    // The bathtub sweeps the phase about the best fixed latency.
+    result.Ber = BerAnalysis::Measure(result.Received, config.Drive->Bits, config.SamplesPerBit, result.FixedEye,
+                                      config.TargetBer);
     if (result.ClockTimes.empty() || !result.FixedEye.Valid)
         return;
     result.SamplingTimes.resize(result.ClockTimes.size());
@@ -149,6 +153,8 @@ bool Simulation::Run(const AmiModel& model, const SimulationConfig& config, cons
     result.Received = config.Drive->Wave;
     if (!ThroughChain(model, config, parameters, result.Received, result.Output, &result, progress, error))
         return false;
+    if (config.NoiseRms > 0.0)
+        GaussianNoise::Add(result.Received, config.NoiseRms, config.NoiseSeed);
 
     // The unit step.
     result.StepEdge = SimulationConfig::StepLeadBits * spb;

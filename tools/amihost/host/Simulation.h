@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "tools/amihost/host/AmiModel.h"
 #include "tools/amihost/host/Receiver.h"
+#include "tools/amihost/signal/BerAnalysis.h"
 #include "tools/amihost/signal/Channel.h"
 #include "tools/amihost/signal/EyeAnalysis.h"
 #include "tools/amihost/signal/Stimulus.h"
@@ -36,6 +38,12 @@
 // value, or the receiver's Ignore_Bits if more; at most half the bits) are
 // left out of the eye unless SkipBits says otherwise; the eye's latency is
 // searched over the step run's length.
+//
+// Receiver-referred noise (NoiseRms > 0) is added to the wave at the eye,
+// after the whole chain, from GaussianNoise(NoiseSeed): the same noise for
+// every setting of a sweep. The bathtub and the eye at TargetBer
+// (BerAnalysis) are measured on that wave, over the eye's bits, about the
+// best fixed latency.
 struct SimulationConfig {
     static constexpr std::size_t StepLeadBits = 4;
 
@@ -45,6 +53,9 @@ struct SimulationConfig {
     std::size_t ResponseBits = 96;  // length of the step run after its edge
     long SkipBits = -1;             // bits left out of the eye; -1: from the step response
     bool Receiver = false;          // the model is a receiver
+    double NoiseRms = 0.0;          // Gaussian noise at the eye, signal units rms
+    std::uint64_t NoiseSeed = 1;    // its generator's seed
+    double TargetBer = 1e-12;       // of the eye's height and width at a BER
     const Channel* Link = nullptr;  // never null when run
     const Stimulus* Drive = nullptr;
     const ::Receiver* Rx = nullptr; // a receiver model after the channel (transmitters only); null: none
@@ -74,6 +85,7 @@ struct SimulationResult {
     std::vector<double> RxImpulseIn;   // what the receiver's (Rx) AMI_Init got, 1/s; empty without Rx
     std::vector<double> RxImpulseOut;  // the same as its AMI_Init left it
     std::string RxMessage;             // its AMI_Init's message, if any
+    BerResult Ber;                     // bathtub about FixedEye, and the eye at the target BER
     // Eye height against the steady-state swing at the eye (stimulus swing
     // times the final value of RxStep): compares settings on equalisation
     // rather than on gain. NaN when the eye is not measured or the swing is 0.

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "tools/amihost/report/ResponsePlot.h"
+#include "tools/amihost/signal/GaussianTail.h"
 
 std::string RunReport::WaveCsv(const SimulationConfig& config, const SimulationResult& result)
 {
@@ -39,7 +40,7 @@ std::string RunReport::StepCsv(const SimulationConfig& config, const SimulationR
 }
 
 std::string RunReport::StepSvg(const SimulationConfig& config, const SimulationResult& result,
-                               const std::string& title)
+                               const std::string& title, const std::string& subtitle)
 {
     std::vector<ResponsePlot::Curve> curves;
     if (!config.Receiver)
@@ -50,7 +51,8 @@ std::string RunReport::StepSvg(const SimulationConfig& config, const SimulationR
     std::size_t first = 0;
     std::size_t last = 0;
     ResponsePlot::Window(curves, config.SamplesPerBit, first, last);
-    return ResponsePlot::Svg(curves, config.SampleInterval(), first, last, title, "output for a unit input step");
+    return ResponsePlot::Svg(curves, config.SampleInterval(), first, last, title, "output for a unit input step",
+                             subtitle);
 }
 
 std::string RunReport::EyeLine(const EyeResult& eye, int samplesPerBit, bool clocked)
@@ -69,11 +71,33 @@ std::string RunReport::EyeLine(const EyeResult& eye, int samplesPerBit, bool clo
     return text;
 }
 
+std::string RunReport::BerLine(const BerResult& ber)
+{
+    char text[240];
+    if (!ber.Valid)
+        std::snprintf(text, sizeof text, "at %g: not measured (fewer than %zu bits of a symbol after the skipped ones)",
+                      ber.TargetBer, 2 * GaussianTail::MinPoints);
+    else if (ber.Height > 0.0)
+        std::snprintf(text, sizeof text, "at %g: height %.4f, width %.3f UI (Gaussian tails of both levels fitted "
+                      "per phase on the Q scale, %zu bits)", ber.TargetBer, ber.Height, ber.Width, ber.BitCount);
+    else
+        std::snprintf(text, sizeof text, "at %g: closed (height %.4f at the best phase; Gaussian tails fitted per "
+                      "phase, %zu bits)", ber.TargetBer, ber.Height, ber.BitCount);
+    return text;
+}
+
 std::string RunReport::Decibels(double db)
 {
     if (std::isnan(db))
         return "n/a";
     char text[64];
     std::snprintf(text, sizeof text, "%.2f", db);
+    return text;
+}
+
+std::string RunReport::Format(const char* format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
     return text;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "tools/amihost/host/Simulation.h"
+#include "tools/amihost/signal/BerAnalysis.h"
 
 // What `amihost run` writes and prints for one simulated setting: the files'
 // contents and the report's lines, built from the simulation alone so that
@@ -22,12 +23,19 @@ public:
 
     // step.svg: the step and pulse responses over the window of ResponsePlot::Window.
     static std::string StepSvg(const SimulationConfig& config, const SimulationResult& result,
-                               const std::string& title);
+                               const std::string& title, const std::string& subtitle = std::string());
 
     // The eye line of the report: height, width, sampling instant and bits,
     // or why there is no open eye. `clocked`: the eye was read at a
     // receiver's clock times, whose mean phase its Latency is.
     static std::string EyeLine(const EyeResult& eye, int samplesPerBit, bool clocked = false);
+
+    // The BER line of the report: the eye's height and width at the target
+    // BER and how they were found, or why there are none.
+    static std::string BerLine(const BerResult& ber);
+
+    // One number in printf's `format` ("%.3f UI").
+    static std::string Format(const char* format, double value);
 
     // "%.2f" of a figure in dB, "n/a" for NaN.
     static std::string Decibels(double db);

@@ -32,12 +32,23 @@ double NiceStep(double range, int count)
 
 } // namespace
 
-SvgPlot::SvgPlot(int width, int height, const std::string& title)
-    : width_(width), height_(height), left_(70.0), right_(width - 20.0), top_(40.0), bottom_(height - 50.0)
+SvgPlot::SvgPlot(int width, int height, const std::string& title, const std::string& subtitle, double rightMargin)
+    : width_(width), height_(height), left_(70.0), right_(width - rightMargin), top_(subtitle.empty() ? 40.0 : 58.0),
+      bottom_(height - 50.0)
 {
     body_ += "<rect x=\"0\" y=\"0\" width=\"" + std::to_string(width) + "\" height=\"" + std::to_string(height) +
              "\" fill=\"white\"/>\n";
     Text(width / 2.0, 24.0, title, "middle", 15);
+    if (!subtitle.empty())
+        Text(width / 2.0, 43.0, subtitle, "middle", 12, "#555");
+}
+
+void SvgPlot::SetArea(double left, double top, double right, double bottom)
+{
+    left_ = left;
+    top_ = top;
+    right_ = right;
+    bottom_ = bottom;
 }
 
 void SvgPlot::SetRange(double x0, double x1, double y0, double y1)
@@ -60,7 +71,7 @@ void SvgPlot::SetRange(double x0, double x1, double y0, double y1)
 double SvgPlot::Px(double x) const { return left_ + (x - x0_) / (x1_ - x0_) * (right_ - left_); }
 double SvgPlot::Py(double y) const { return bottom_ - (y - y0_) / (y1_ - y0_) * (bottom_ - top_); }
 
-void SvgPlot::Axes(const std::string& xLabel, const std::string& yLabel)
+void SvgPlot::Axes(const std::string& xLabel, const std::string& yLabel, Ticks yTicks)
 {
     const double xs = NiceStep(x1_ - x0_, 8);
     for (double x = std::ceil(x0_ / xs) * xs; x <= x1_ + xs * 1e-9; x += xs) {
@@ -68,15 +79,15 @@ void SvgPlot::Axes(const std::string& xLabel, const std::string& yLabel)
                  Num(bottom_) + "\" stroke=\"#ddd\" stroke-width=\"1\"/>\n";
         Text(Px(x), bottom_ + 16.0, Tick(x, xs), "middle", 11);
     }
-    const double ys = NiceStep(y1_ - y0_, 6);
+    const double ys = yTicks == Ticks::Linear ? NiceStep(y1_ - y0_, 6) : std::max(1.0, NiceStep(y1_ - y0_, 6));
     for (double y = std::ceil(y0_ / ys) * ys; y <= y1_ + ys * 1e-9; y += ys) {
         body_ += "<line x1=\"" + Num(left_) + "\" y1=\"" + Num(Py(y)) + "\" x2=\"" + Num(right_) + "\" y2=\"" +
                  Num(Py(y)) + "\" stroke=\"#ddd\" stroke-width=\"1\"/>\n";
-        Text(left_ - 6.0, Py(y) + 4.0, Tick(y, ys), "end", 11);
+        Text(left_ - 6.0, Py(y) + 4.0, yTicks == Ticks::Linear ? Tick(y, ys) : "1e" + Tick(y, 1.0), "end", 11);
     }
     body_ += "<rect x=\"" + Num(left_) + "\" y=\"" + Num(top_) + "\" width=\"" + Num(right_ - left_) +
              "\" height=\"" + Num(bottom_ - top_) + "\" fill=\"none\" stroke=\"#444\" stroke-width=\"1\"/>\n";
-    Text((left_ + right_) / 2.0, height_ - 12.0, xLabel, "middle", 12);
+    Text((left_ + right_) / 2.0, bottom_ + 38.0, xLabel, "middle", 12);
     body_ += "<text x=\"16\" y=\"" + Num((top_ + bottom_) / 2.0) +
              "\" font-family=\"sans-serif\" font-size=\"12\" fill=\"#222\" text-anchor=\"middle\" "
              "transform=\"rotate(-90 16 " +
@@ -132,17 +143,29 @@ void SvgPlot::Text(double px, double py, const std::string& text, const char* an
              "</text>\n";
 }
 
-void SvgPlot::Legend(const std::vector<std::pair<std::string, std::string>>& entries)
+void SvgPlot::Image(double px, double py, double width, double height, const std::string& dataUri)
 {
-    if (entries.empty())
-        return;
+    body_ += "<image x=\"" + Num(px) + "\" y=\"" + Num(py) + "\" width=\"" + Num(width) + "\" height=\"" +
+             Num(height) + "\" preserveAspectRatio=\"none\" xlink:href=\"" + Escape(dataUri) + "\"/>\n";
+}
+
+double SvgPlot::LegendWidth(const std::vector<std::pair<std::string, std::string>>& entries)
+{
     std::size_t longest = 0;
     for (const auto& entry : entries)
         longest = std::max(longest, entry.first.size());
-    const double w = 34.0 + 6.5 * static_cast<double>(longest);
+    return 34.0 + 6.5 * static_cast<double>(longest);
+}
+
+void SvgPlot::Legend(const std::vector<std::pair<std::string, std::string>>& entries, double top)
+{
+    if (entries.empty())
+        return;
+    const double w = LegendWidth(entries);
     const double h = 8.0 + 15.0 * static_cast<double>(entries.size());
-    const double x = right_ - w - 8.0;
-    const double y = top_ + 8.0;
+    const bool outside = width_ - right_ >= w + 16.0;
+    const double x = outside ? right_ + 12.0 : right_ - w - 8.0;
+    const double y = top >= 0.0 ? top : outside ? top_ : top_ + 8.0;
     body_ += "<rect x=\"" + Num(x) + "\" y=\"" + Num(y) + "\" width=\"" + Num(w) + "\" height=\"" + Num(h) +
              "\" fill=\"white\" fill-opacity=\"0.85\" stroke=\"#999\"/>\n";
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -155,8 +178,8 @@ void SvgPlot::Legend(const std::vector<std::pair<std::string, std::string>>& ent
 
 std::string SvgPlot::Finish()
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" "
-           "width=\"" +
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\" "
+           "xmlns:xlink=\"http://www.w3.org/1999/xlink\" version=\"1.1\" width=\"" +
            std::to_string(width_) + "\" height=\"" + std::to_string(height_) + "\" viewBox=\"0 0 " +
            std::to_string(width_) + " " + std::to_string(height_) + "\">\n" + body_ + "</svg>\n";
 }

@@ -9,12 +9,7 @@
 
 namespace {
 
-std::string Format(const char* format, double value)
-{
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
+constexpr auto Format = &RunReport::Format;
 
 std::string Safe(const std::string& text)
 {
@@ -43,14 +38,15 @@ std::size_t SweepReport::Best(const std::vector<Row>& rows)
 
 std::string SweepReport::Csv(const std::vector<Row>& rows, std::size_t best)
 {
-    std::string table =
-        "setting,deemphasis_db,eye_height,eye_height_over_swing,eye_width_ui,best,steady_level,level_warning\n";
+    std::string table = "setting,deemphasis_db,eye_height,eye_height_over_swing,eye_width_ui,best,"
+                        "target_ber,eye_height_at_ber,eye_width_at_ber_ui,steady_level,level_warning\n";
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        char line[240];
-        std::snprintf(line, sizeof line, "%s,%.6g,%.6g,%.6g,%.6g,%d,%.6g,%d\n", rows[i].Value.c_str(),
-                      rows[i].DeemphasisDb, rows[i].Eye.Valid ? rows[i].Eye.Height : std::nan(""),
-                      rows[i].RelativeEye, rows[i].Eye.Width, i == best ? 1 : 0, rows[i].SteadyLevel,
-                      rows[i].Warning.empty() ? 0 : 1);
+        const BerResult& ber = rows[i].Ber;
+        char line[340];
+        std::snprintf(line, sizeof line, "%s,%.6g,%.6g,%.6g,%.6g,%d,%.3g,%.6g,%.6g,%.6g,%d\n", rows[i].Value.c_str(),
+                      rows[i].DeemphasisDb, rows[i].Eye.Valid ? rows[i].Eye.Height : std::nan(""), rows[i].RelativeEye,
+                      rows[i].Eye.Width, i == best ? 1 : 0, ber.TargetBer, ber.Valid ? ber.Height : std::nan(""),
+                      ber.Valid ? ber.Width : std::nan(""), rows[i].SteadyLevel, rows[i].Warning.empty() ? 0 : 1);
         table += line;
     }
     return table;
@@ -59,19 +55,23 @@ std::string SweepReport::Csv(const std::vector<Row>& rows, std::size_t best)
 std::string SweepReport::Table(const std::string& key, const std::vector<Row>& rows, std::size_t best)
 {
     const int width = static_cast<int>(std::max<std::size_t>(key.size(), 7));
+    const std::string target = Format("%g", rows.empty() ? 1e-12 : rows[0].Ber.TargetBer);
     char line[400];
     std::snprintf(line, sizeof line,
-                  "%*s  de-emphasis (dB)  eye height (V)  eye / swing  eye width (UI)  steady level\n", width + 2,
-                  key.c_str());
+                  "%*s  de-emphasis (dB)  eye height (V)  eye / swing  eye width (UI)  %15s  %15s  steady level\n",
+                  width + 2, key.c_str(), ("height at " + target).c_str(), ("width at " + target).c_str());
     std::string table = line;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const EyeResult& e = rows[i].Eye;
+        const BerResult& b = rows[i].Ber;
         const bool open = e.Valid && e.Height > 0.0;
-        std::snprintf(line, sizeof line, "%*s %c  %16s  %14s  %11s  %14s  %12s%s\n", width, rows[i].Value.c_str(),
-                      i == best ? '*' : ' ', RunReport::Decibels(rows[i].DeemphasisDb).c_str(),
+        std::snprintf(line, sizeof line, "%*s %c  %16s  %14s  %11s  %14s  %15s  %15s  %12s%s\n", width,
+                      rows[i].Value.c_str(), i == best ? '*' : ' ', RunReport::Decibels(rows[i].DeemphasisDb).c_str(),
                       !e.Valid ? "n/a" : open ? Format("%.4f", e.Height).c_str() : "closed",
                       open ? Format("%.3f", rows[i].RelativeEye).c_str() : "-",
-                      !e.Valid ? "n/a" : Format("%.3f", e.Width).c_str(), Format("%.4g", rows[i].SteadyLevel).c_str(),
+                      !e.Valid ? "n/a" : Format("%.3f", e.Width).c_str(),
+                      !b.Valid ? "n/a" : b.Height > 0.0 ? Format("%.4f", b.Height).c_str() : "closed",
+                      !b.Valid ? "n/a" : Format("%.3f", b.Width).c_str(), Format("%.4g", rows[i].SteadyLevel).c_str(),
                       rows[i].Warning.empty() ? "" : " !");
         table += line;
     }
@@ -95,3 +95,10 @@ std::string SweepReport::EyeFileName(const std::string& key, const std::string& 
 }
 
 std::string SweepReport::EyeFilePattern(const std::string& key) { return "eye_" + Safe(key) + "_<value>.svg"; }
+
+std::string SweepReport::BathtubFileName(const std::string& key, const std::string& value)
+{
+    return "bathtub_" + Safe(key) + "_" + Safe(value) + ".svg";
+}
+
+std::string SweepReport::BathtubFilePattern(const std::string& key) { return "bathtub_" + Safe(key) + "_<value>.svg"; }

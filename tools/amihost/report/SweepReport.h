@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/amihost/signal/BerAnalysis.h"
 #include "tools/amihost/signal/EyeAnalysis.h"
 
 // The table of `amihost sweep`: one row per value of the swept parameter,
@@ -17,6 +18,7 @@ public:
         double RelativeEye;    // eye height against the steady swing at the eye
         double SteadyLevel = 0.0; // the model's output for a unit step, at its end
         std::string Warning;      // why the setting misbehaves (SettingLevels); empty when it does not
+        BerResult Ber;            // the eye at the target BER
     };
 
     // The best row: the largest open eye against the swing, ties to the
@@ -25,12 +27,14 @@ public:
     static std::size_t Best(const std::vector<Row>& rows);
 
     // sweep.csv: setting, de-emphasis, eye height, height over swing, width,
-    // best (0/1), steady level, warning (0/1).
+    // best (0/1), the target BER and the eye's height and width at it, the
+    // steady level and its warning (0/1).
     static std::string Csv(const std::vector<Row>& rows, std::size_t best);
 
     // The printed table under a header naming `key`, best row marked "*",
     // a row with a Warning marked "!" after its steady level, the closing
     // line that names the best setting, then one line per warning.
+    //   de  de-emphasis (dB)  eye height (V)  eye / swing  eye width (UI)  height at 1e-12  width at 1e-12  steady level
     static std::string Table(const std::string& key, const std::vector<Row>& rows, std::size_t best);
 
     // "eye_KEY_VALUE.svg", with every character but letters, digits, ".",
@@ -38,4 +42,7 @@ public:
     static std::string EyeFileName(const std::string& key, const std::string& value);
     // "eye_KEY_<value>.svg", for the report.
     static std::string EyeFilePattern(const std::string& key);
+    // "bathtub_KEY_VALUE.svg" and "bathtub_KEY_<value>.svg", likewise.
+    static std::string BathtubFileName(const std::string& key, const std::string& value);
+    static std::string BathtubFilePattern(const std::string& key);
 };
