@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/signal/TouchstoneChannel.h"
-#include "tools/amihost/signal/TouchstoneFile.h"
+#include "tools/amihost/channel/TouchstoneChannel.h"
+#include "tools/amihost/channel/TouchstoneFile.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/signal/DifferentialStripline.h"
+#include "tools/amihost/channel/DifferentialStripline.h"
+#include "tools/amihost/channel/TouchstoneChannel.h"
+#include "tools/amihost/channel/TouchstoneFile.h"
 #include "tools/amihost/signal/TextFile.h"
-#include "tools/amihost/signal/TouchstoneChannel.h"
-#include "tools/amihost/signal/TouchstoneFile.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/signal/DifferentialStripline.h"
+#include "tools/amihost/channel/DifferentialStripline.h"
+#include "tools/amihost/channel/TouchstoneFile.h"
 #include "tools/amihost/signal/TextFile.h"
-#include "tools/amihost/signal/TouchstoneFile.h"
 
 namespace {
 

@@ -13,11 +13,11 @@ namespace {
 namespace fs = std::filesystem;
 
 // Bottom to top.
-const std::vector<std::string> Layers = {"signal", "amifile", "ibis", "host", "report", "cli"};
+const std::vector<std::string> Layers = {"signal", "channel", "eye", "amifile", "ibis", "host", "report", "cli"};
 
 // Project folders (below tools/) that a layer may include besides its own stack.
-const std::vector<std::vector<std::string>> Foundations = {{}, {"params/"}, {"params/"}, {"params/"}, {"params/"},
-                                                           {"params/"}};
+const std::vector<std::vector<std::string>> Foundations = {{},          {},          {},          {"params/"},
+                                                           {"params/"}, {"params/"}, {"params/"}, {"params/"}};
 
 int LayerOf(const std::string& name)
 {

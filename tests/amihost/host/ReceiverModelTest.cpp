@@ -10,10 +10,10 @@
 
 #include "tools/amihost/amifile/AmiFile.h"
 #include "tools/amihost/amifile/ParameterString.h"
+#include "tools/amihost/eye/ClockedEye.h"
 #include "tools/amihost/host/AmiModel.h"
 #include "tools/amihost/host/AmiSession.h"
 #include "tools/amihost/host/Conformance.h"
-#include "tools/amihost/signal/ClockedEye.h"
 #include "tools/amihost/signal/Prbs.h"
 #include "tools/amihost/signal/TextFile.h"
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "tools/amihost/eye/ClockedEye.h"
 #include "tools/amihost/host/AmiModel.h"
 #include "tools/amihost/host/Receiver.h"
 #include "tools/amihost/host/Simulation.h"
-#include "tools/amihost/signal/ClockedEye.h"
 #include "tools/amihost/signal/GaussianNoise.h"
 
 namespace {

@@ -7,10 +7,10 @@
 
 #include "tools/amihost/report/BathtubPlot.h"
 #include "tools/amihost/report/EyePlot.h"
-#include "tools/amihost/signal/Prbs.h"
 #include "tools/amihost/report/ResponsePlot.h"
-#include "tools/amihost/signal/Stimulus.h"
 #include "tools/amihost/report/SvgPlot.h"
+#include "tools/amihost/signal/Prbs.h"
+#include "tools/amihost/signal/Stimulus.h"
 
 namespace {
 

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "tools/amihost/channel/TouchstoneChannel.h"
 #include "tools/amihost/ibis/IbisFile.h"
 #include "tools/amihost/signal/CsvReader.h"
 #include "tools/amihost/signal/EdgeJitter.h"
 #include "tools/amihost/signal/TextFile.h"
-#include "tools/amihost/signal/TouchstoneChannel.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "tools/amihost/amifile/AmiFile.h"
+#include "tools/amihost/channel/Channel.h"
 #include "tools/amihost/cli/HostOptions.h"
 #include "tools/amihost/host/AmiModel.h"
 #include "tools/amihost/host/Conformance.h"
 #include "tools/amihost/host/Receiver.h"
 #include "tools/amihost/host/Simulation.h"
-#include "tools/amihost/signal/Channel.h"
 #include "tools/amihost/signal/Stimulus.h"
 
 // How a command ends, the process's exit status: a bad command line (an

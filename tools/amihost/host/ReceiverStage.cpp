@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "tools/amihost/channel/Deconvolution.h"
 #include "tools/amihost/signal/Convolution.h"
-#include "tools/amihost/signal/Deconvolution.h"
 
 ReceiverStage::ReceiverStage(const Receiver& rx, double sampleInterval, double bitTime, std::size_t blockSize)
     : rx_(rx), session_(rx.Library), sampleInterval_(sampleInterval), bitTime_(bitTime), blockSize_(blockSize)

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "tools/amihost/channel/Channel.h"
 #include "tools/amihost/host/AmiSession.h"
 #include "tools/amihost/host/Receiver.h"
-#include "tools/amihost/signal/Channel.h"
 
 // One wave through the receiver of a chain (Receiver), in an instance of its
 // own: from the transmitter's output x to the wave at the eye y.

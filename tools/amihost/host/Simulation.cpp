@@ -4,11 +4,11 @@
 #include <cmath>
 #include <limits>
 
+#include "tools/amihost/eye/ClockedEye.h"
+#include "tools/amihost/eye/StepAnalysis.h"
 #include "tools/amihost/host/AmiSession.h"
 #include "tools/amihost/host/ReceiverStage.h"
-#include "tools/amihost/signal/ClockedEye.h"
 #include "tools/amihost/signal/GaussianNoise.h"
-#include "tools/amihost/signal/StepAnalysis.h"
 
 namespace {
 

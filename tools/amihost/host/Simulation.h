@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "tools/amihost/channel/Channel.h"
+#include "tools/amihost/eye/BerAnalysis.h"
+#include "tools/amihost/eye/EyeAnalysis.h"
 #include "tools/amihost/host/AmiModel.h"
 #include "tools/amihost/host/Receiver.h"
-#include "tools/amihost/signal/BerAnalysis.h"
-#include "tools/amihost/signal/Channel.h"
-#include "tools/amihost/signal/EyeAnalysis.h"
 #include "tools/amihost/signal/Stimulus.h"
 
 // One setting of a model simulated as a channel simulator does it.

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/signal/BerAnalysis.h"
+#include "tools/amihost/eye/BerAnalysis.h"
 
 // Bathtub curves as an SVG plot: the BER (log scale) against the sampling
 // phase across one UI, each curve centred on its own eye's centre so that

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "tools/amihost/signal/EyeAnalysis.h"
+#include "tools/amihost/eye/EyeAnalysis.h"
 
 // How often the traces of an eye diagram pass through each cell of a grid
 // over 2 UI (Columns, time) and a range of levels (Rows, signal), for

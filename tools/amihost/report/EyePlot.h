@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "tools/amihost/eye/BerAnalysis.h"
+#include "tools/amihost/eye/EyeAnalysis.h"
 #include "tools/amihost/report/EyeDensity.h"
-#include "tools/amihost/signal/BerAnalysis.h"
-#include "tools/amihost/signal/EyeAnalysis.h"
 
 // The eye diagram of a measured wave as an SVG plot over 2 UI, centred on
 // the best sampling instant that EyeAnalysis found.

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/amihost/eye/GaussianTail.h"
 #include "tools/amihost/report/ResponsePlot.h"
-#include "tools/amihost/signal/GaussianTail.h"
 
 std::string RunReport::WaveCsv(const SimulationConfig& config, const SimulationResult& result)
 {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/amihost/eye/BerAnalysis.h"
 #include "tools/amihost/host/Simulation.h"
-#include "tools/amihost/signal/BerAnalysis.h"
 
 // What `amihost run` writes and prints for one simulated setting: the files'
 // contents and the report's lines, built from the simulation alone so that

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/signal/BerAnalysis.h"
-#include "tools/amihost/signal/EyeAnalysis.h"
+#include "tools/amihost/eye/BerAnalysis.h"
+#include "tools/amihost/eye/EyeAnalysis.h"
 
 // The table of `amihost sweep`: one row per value of the swept parameter,
 // the best setting marked, as CSV (sweep.csv) and as the printed table.

@@ -1,0 +1,112 @@
+#include "tools/amihost/eye/BerAnalysis.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tools/amihost/eye/GaussianQ.h"
+#include "tools/amihost/eye/GaussianTail.h"
+
+namespace {
+
+// The inner tails of both symbols at sample k spb + shift - spb of bits k
+// in [first, end), first >= 1: the lowest ones and the highest zeros.
+// `ones` and `zeros` are scratch.
+bool FitPhase(const std::vector<double>& wave, const std::vector<int>& bits, std::size_t spb, std::size_t first,
+              std::size_t end, std::size_t shift, std::vector<double>& ones, std::vector<double>& zeros,
+              GaussianTail& one, GaussianTail& zero)
+{
+    ones.clear();
+    zeros.clear();
+    for (std::size_t k = first; k < end; ++k)
+        (bits[k] ? ones : zeros).push_back(wave[(k - 1) * spb + shift]);
+    return GaussianTail::FitLower(ones, one) && GaussianTail::FitUpper(zeros, zero);
+}
+
+// Q(z + opening / (s1 + s0)), at most 1/2: Q((m1 - m0) / (s1 + s0)) for
+// tails as fitted, and the BER of the tails moved to the opening where
+// that was held to the extremes seen; 0 or 1/2 without a random part.
+double ErrorRatio(const GaussianTail& one, const GaussianTail& zero, double opening, double z)
+{
+    const double spread = one.Sigma + zero.Sigma;
+    if (!(spread > 0.0))
+        return opening > 0.0 ? 0.0 : 0.5;
+    return std::min(0.5, GaussianQ::Q(z + opening / spread));
+}
+
+// The run of openings >= 0 around `best`, as the fractional indices where
+// it crosses 0 on either side (interpolated linearly; a run that reaches an
+// end of the openings stops there).
+void OpenRun(const std::vector<double>& opening, std::size_t best, double& start, double& stop)
+{
+    std::size_t low = best;
+    while (low > 0 && opening[low - 1] >= 0.0)
+        --low;
+    std::size_t high = best;
+    while (high + 1 < opening.size() && opening[high + 1] >= 0.0)
+        ++high;
+    start = low == 0 ? 0.0 : static_cast<double>(low) - opening[low] / (opening[low] - opening[low - 1]);
+    stop = high + 1 == opening.size()
+               ? static_cast<double>(high)
+               : static_cast<double>(high) + opening[high] / (opening[high] - opening[high + 1]);
+}
+
+} // namespace
+
+BerResult BerAnalysis::Measure(const std::vector<double>& wave, const std::vector<int>& bits, int samplesPerBit,
+                               const EyeResult& eye, double targetBer)
+{
+    BerResult ber;
+    ber.TargetBer = targetBer;
+    if (!eye.Valid || samplesPerBit < 1 || !(targetBer > 0.0 && targetBer < 0.5))
+        return ber;
+    const std::size_t spb = static_cast<std::size_t>(samplesPerBit);
+    // Offsets Latency - spb + j, j = 0 .. 2 spb, of the bits from FirstBit
+    // (at least 1, so no offset reaches before the wave) whose every offset
+    // lies inside the wave.
+    const std::size_t first = std::max<std::size_t>(eye.FirstBit, 1);
+    std::size_t end = first;
+    while (end < bits.size() && end * spb + eye.Latency + spb < wave.size())
+        ++end;
+    const double z = GaussianQ::InverseQ(targetBer);
+    std::vector<double> ratio(2 * spb + 1);
+    std::vector<double> opening(2 * spb + 1);
+    std::vector<GaussianTail> tails(2 * (2 * spb + 1));
+    std::vector<double> ones;
+    std::vector<double> zeros;
+    for (std::size_t j = 0; j <= 2 * spb; ++j) {
+        GaussianTail& one = tails[2 * j];
+        GaussianTail& zero = tails[2 * j + 1];
+        if (!FitPhase(wave, bits, spb, first, end, eye.Latency + j, ones, zeros, one, zero))
+            return ber;
+        opening[j] = one.LowerLevel(targetBer) - zero.UpperLevel(targetBer);
+        ratio[j] = ErrorRatio(one, zero, opening[j], z);
+    }
+    // The window: one UI centred on the middle of the open run around the
+    // best offset (on the best offset when the eye is closed at TargetBer).
+    const std::size_t peak =
+        static_cast<std::size_t>(std::max_element(opening.begin(), opening.end()) - opening.begin());
+    double start = static_cast<double>(peak);
+    double stop = start;
+    if (opening[peak] > 0.0)
+        OpenRun(opening, peak, start, stop);
+    const std::size_t before = spb / 2;
+    const std::size_t centre = std::clamp(static_cast<std::size_t>(std::lround((start + stop) / 2.0)), before,
+                                          spb + before);
+    const std::size_t from = centre - before;
+    ber.Best = before;
+    for (std::size_t i = 0; i <= spb; ++i) {
+        ber.Phase.push_back((static_cast<double>(from + i) - static_cast<double>(spb)) / static_cast<double>(spb));
+        ber.Ber.push_back(ratio[from + i]);
+        ber.Opening.push_back(opening[from + i]);
+    }
+    ber.Valid = true;
+    ber.BitCount = end - first;
+    ber.Height = ber.Opening[ber.Best];
+    ber.OneLevel = tails[2 * (from + ber.Best)].LowerLevel(targetBer);
+    ber.ZeroLevel = tails[2 * (from + ber.Best) + 1].UpperLevel(targetBer);
+    if (ber.Height > 0.0) {
+        OpenRun(opening, centre, start, stop);
+        ber.Width = std::min(1.0, (stop - start) / static_cast<double>(spb));
+    }
+    return ber;
+}
