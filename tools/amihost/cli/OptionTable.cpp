@@ -121,13 +121,10 @@ private:
     std::vector<Row> rows_;
 };
 
-} // namespace
-
-std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector<std::string>& settings,
-                                      std::vector<std::string>& sweeps)
+// The parameters, the model, the timing and the stimulus.
+void DeclareRun(Declarer& t, HostOptions& o, const HostOptions& d, std::vector<std::string>& settings,
+                std::vector<std::string>& sweeps)
 {
-    const HostOptions d; // the defaults
-    Declarer t(app);
     t.Add(settings, {"--set", "NAME=VALUE", "a parameter's value instead of the .ami default (repeatable; NAME "
                                             "is a name or dotted path)", "", ""}, NameEqualsValue())
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
@@ -156,6 +153,11 @@ std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector
     wave->excludes(stimulus)->excludes(bits);
     t.Add(o.Amplitude, {"--amplitude", "V", "peak-to-peak swing of the NRZ stimulus", "1e-12 .. 1e+06",
                         Shown(d.Amplitude)}, Real(1e-12, 1e6))->excludes(wave);
+}
+
+// The channel.
+void DeclareChannel(Declarer& t, HostOptions& o, const HostOptions& d)
+{
     CLI::Option* loss = t.Add(o.LossDb, {"--loss", "DB", "built-in lossy line with DB of loss at Nyquist "
                                                          "(1 / (2 bit time))", "0 .. 100", ""}, Real(0.0, 100.0));
     t.Add(o.ImpulseFile, {"--impulse", "FILE.csv", "channel impulse response h(t) in 1/s from a CSV file (value "
@@ -177,6 +179,11 @@ std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector
     t.Add(o.RxR, {"--rx-r", "OHMS", "load resistance at the Touchstone channel's end (differential for a 4-port)",
                   "0.001 .. 1e+09", "the port's reference (matched)"}, Real(1e-3, 1e9))
         ->needs(touchstone);
+}
+
+// The calls, the files, the eye, jitter, noise and the BER.
+void DeclareAnalysis(Declarer& t, HostOptions& o, const HostOptions& d)
+{
     t.Add(o.BlockSize, {"--block", "N", "samples per AMI_GetWave call", "1 .. 16777216", std::to_string(d.BlockSize)},
           Whole(1, 1 << 24));
     t.Add(o.OutDir, {"--out", "DIR", "output folder", "", d.OutDir});
@@ -196,6 +203,11 @@ std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector
                                       "bathtub", "1e-30 .. 0.01", Shown(d.TargetBer)}, Real(1e-30, 0.01));
     t.Switch(o.OwnEyeScale, {"--own-eye-scale", "", "sweep: each eye on its own level scale instead of one scale "
                                                     "for all settings", "", ""});
+}
+
+// A receiver after the channel, the seed and the sweep's parallel runs.
+void DeclareReceiver(Declarer& t, HostOptions& o, const HostOptions& d)
+{
     CLI::Option* rx = t.Switch(o.Receiver, {"--rx", "", "the model is a receiver: the channel comes before it", "",
                                             ""});
     CLI::Option* rxModel =
@@ -217,6 +229,19 @@ std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector
     t.Add(o.Jobs, {"-j,--jobs", "N", "sweep: settings simulated at once, each in an instance of its own (the "
                                      "same results as one at a time; 1 for a model whose instances share state)",
                    "1 .. 1024", "every core"}, Whole(1, 1024));
+}
+
+} // namespace
+
+std::vector<Row> OptionTable::Declare(CLI::App& app, HostOptions& o, std::vector<std::string>& settings,
+                                      std::vector<std::string>& sweeps)
+{
+    const HostOptions d; // the defaults
+    Declarer t(app);
+    DeclareRun(t, o, d, settings, sweeps);
+    DeclareChannel(t, o, d);
+    DeclareAnalysis(t, o, d);
+    DeclareReceiver(t, o, d);
     return t.Rows();
 }
 
