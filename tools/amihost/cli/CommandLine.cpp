@@ -2,12 +2,12 @@
 
 #include <CLI/CLI.hpp>
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
 #include "tools/amihost/cli/OptionTable.h"
 #include "tools/amihost/host/Receiver.h"
+#include "tools/amihost/signal/TextFile.h"
 
 #ifndef AMIHOST_VERSION
 #define AMIHOST_VERSION "unknown"
@@ -62,17 +62,6 @@ bool Known(const std::string& word)
     return false;
 }
 
-bool EndsWith(const std::string& text, const char* end)
-{
-    const std::size_t n = std::strlen(end);
-    if (text.size() < n)
-        return false;
-    for (std::size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(text[text.size() - n + i])) != end[i])
-            return false;
-    return true;
-}
-
 // The files: FILE.ibs, or (not for iv) LIBRARY FILE.ami.
 bool Files(const Parser& parser, const std::string& command, HostOptions& o, std::string& error)
 {
@@ -92,7 +81,7 @@ bool Files(const Parser& parser, const std::string& command, HostOptions& o, std
         return false;
     }
     for (const char* other : {".so", ".dll", ".ami"})
-        if (EndsWith(files[0], other)) {
+        if (TextFile::HasExtension(files[0], other)) {
             error = wanted + ", got only " + files[0];
             return false;
         }

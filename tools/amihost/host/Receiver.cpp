@@ -17,7 +17,7 @@ bool Receives(const IbisModel& model)
 
 bool Receiver::IsIbis(const std::string& path)
 {
-    return path.size() > 4 && IbisSyntax::LowerCase(path.substr(path.size() - 4)) == ".ibs";
+    return TextFile::HasExtension(path, ".ibs");
 }
 
 bool Receiver::Read(const std::string& model, const std::string& ami, const std::string& ibisModel,

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -70,5 +71,16 @@ bool TextFile::Write(const std::string& path, const std::string& text, std::stri
         std::remove(partial.c_str());
         return false;
     }
+    return true;
+}
+
+bool TextFile::HasExtension(const std::string& path, const char* extension)
+{
+    const std::size_t n = std::strlen(extension);
+    if (path.size() <= n)
+        return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(path[path.size() - n + i])) != extension[i])
+            return false;
     return true;
 }

@@ -14,4 +14,8 @@ public:
 
     // Writes `text` to `path` through the partial file.
     static bool Write(const std::string& path, const std::string& text, std::string& error);
+
+    // True when `path` ends in `extension` (".ibs", in lower case), in any
+    // case: kits come from Windows too.
+    static bool HasExtension(const std::string& path, const char* extension);
 };
