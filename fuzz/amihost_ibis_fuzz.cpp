@@ -196,10 +196,10 @@ void CheckError(const std::string& error, int lineCount)
 
 void CheckRules(const IbisFile& file, int lineCount)
 {
-    const std::vector<IbisFinding> findings = IbisRules::Check(file);
+    const std::vector<Finding> findings = IbisRules::Check(file);
     Check(findings.size() <= IbisRules::MaxFindings + 1);
-    for (const IbisFinding& finding : findings) {
-        Check(!finding.What.empty() && finding.Severity != IbisFinding::ProgramBug);
+    for (const Finding& finding : findings) {
+        Check(!finding.What.empty() && finding.Severity != Finding::ProgramBug);
         if (finding.Where == Path) {
             for (const char c : finding.What)
                 Check(c >= 0x20 && c < 0x7f);

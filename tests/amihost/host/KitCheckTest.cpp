@@ -50,8 +50,8 @@ std::string Listed(const KitCheckReport& report)
     std::string list;
     for (const KitCheckItem& item : report.Items) {
         list += std::string(item.Status()) + " " + item.Name + "\n";
-        for (const IbisFinding& f : item.Findings)
-            list += "  " + std::string(IbisFinding::Name(f.Severity)) + " " + f.Text() + "\n";
+        for (const Finding& f : item.Findings)
+            list += "  " + std::string(Finding::Name(f.Severity)) + " " + f.Text() + "\n";
     }
     return list;
 }

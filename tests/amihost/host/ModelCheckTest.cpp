@@ -52,8 +52,8 @@ std::string Listed(const KitCheckReport& report)
     std::string list;
     for (const KitCheckItem& item : report.Items) {
         list += std::string(item.Status()) + " " + item.Name + " " + item.Summary + "\n";
-        for (const IbisFinding& f : item.Findings)
-            list += "    " + std::string(IbisFinding::Name(f.Severity)) + " " + f.Text() + "\n";
+        for (const Finding& f : item.Findings)
+            list += "    " + std::string(Finding::Name(f.Severity)) + " " + f.Text() + "\n";
     }
     return list;
 }
@@ -65,8 +65,8 @@ std::string FindingsOf(const KitCheckReport& report, const std::string& name)
     if (!item)
         return "no item " + name + " in\n" + Listed(report);
     std::string list;
-    for (const IbisFinding& f : item->Findings)
-        list += std::string(IbisFinding::Name(f.Severity)) + " " + f.Text() + "\n";
+    for (const Finding& f : item->Findings)
+        list += std::string(Finding::Name(f.Severity)) + " " + f.Text() + "\n";
     return list;
 }
 
@@ -235,18 +235,18 @@ TEST(ModelCheck, MessagesOfFallingBackAreToldFromOthers)
 TEST(KitCheckReport, AnExceptionInACheckIsAProgramBugOfThatCheck)
 {
     KitCheckReport report;
-    report.Run("fine", [](KitCheckItem& item) { item.Add(IbisFinding::Note, "", "noted"); });
+    report.Run("fine", [](KitCheckItem& item) { item.Add(Finding::Note, "", "noted"); });
     report.Run("broken", [](KitCheckItem&) { throw std::runtime_error("index out of range"); });
     report.Skip("later", "not run");
     ASSERT_EQ(report.Items.size(), 3u);
     EXPECT_STREQ(report.Items[0].Status(), "PASS");
     EXPECT_STREQ(report.Items[1].Status(), "FAIL");
     EXPECT_EQ(report.Items[1].Findings.at(0).What, "the check stopped: index out of range");
-    EXPECT_EQ(report.Items[1].Findings.at(0).Severity, IbisFinding::ProgramBug);
+    EXPECT_EQ(report.Items[1].Findings.at(0).Severity, Finding::ProgramBug);
     EXPECT_STREQ(report.Items[2].Status(), "SKIP");
     EXPECT_TRUE(report.Failed());
     const auto counts = report.Counts();
-    EXPECT_EQ(counts[IbisFinding::Note], 1u);
-    EXPECT_EQ(counts[IbisFinding::ProgramBug], 1u);
-    EXPECT_EQ(counts[IbisFinding::Error], 0u);
+    EXPECT_EQ(counts[Finding::Note], 1u);
+    EXPECT_EQ(counts[Finding::ProgramBug], 1u);
+    EXPECT_EQ(counts[Finding::Error], 0u);
 }

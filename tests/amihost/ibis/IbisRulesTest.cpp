@@ -41,7 +41,7 @@ int LineOf(const std::string& what)
     return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
 }
 
-std::vector<IbisFinding> Check(const std::string& text)
+std::vector<Finding> Check(const std::string& text)
 {
     IbisFile file;
     std::string error;
@@ -49,11 +49,11 @@ std::vector<IbisFinding> Check(const std::string& text)
     return IbisRules::Check(file);
 }
 
-std::string Listed(const std::vector<IbisFinding>& findings)
+std::string Listed(const std::vector<Finding>& findings)
 {
     std::string list;
-    for (const IbisFinding& f : findings)
-        list += std::string(IbisFinding::Name(f.Severity)) + " " + f.Text() + "\n";
+    for (const Finding& f : findings)
+        list += std::string(Finding::Name(f.Severity)) + " " + f.Text() + "\n";
     return list;
 }
 
@@ -61,7 +61,7 @@ std::string Listed(const std::vector<IbisFinding>& findings)
 
 TEST(IbisRules, TheKitsFileKeepsEveryRule)
 {
-    const std::vector<IbisFinding> findings = Check(KitText());
+    const std::vector<Finding> findings = Check(KitText());
     EXPECT_TRUE(findings.empty()) << Listed(findings);
 }
 
@@ -70,57 +70,57 @@ TEST(IbisRules, EachBrokenRuleGivesOneFindingAtItsLine)
     const int model = LineOf("[Model]");
     const struct {
         std::string Text;
-        IbisFinding::Level Level;
+        Finding::Level Level;
         int Line; // 0: the file as a whole
         std::string What;
     } cases[] = {
-        {Changed("[File Rev]        1.1\n", ""), IbisFinding::Error, 0, "no [File Rev]"},
-        {Changed("[File Name]       Halvex_tx.ibs", "[File Name] halvex.ibs"), IbisFinding::Warning, 2,
+        {Changed("[File Rev]        1.1\n", ""), Finding::Error, 0, "no [File Rev]"},
+        {Changed("[File Name]       Halvex_tx.ibs", "[File Name] halvex.ibs"), Finding::Warning, 2,
          "[File Name] \"halvex.ibs\" is not the file's own name \"Halvex_tx.ibs\""},
-        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 6.5"), IbisFinding::Warning, 1,
+        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 6.5"), Finding::Warning, 1,
          "[IBIS Ver] 6.5 is not a published version of IBIS"},
-        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 8.0"), IbisFinding::Note, 1,
+        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 8.0"), Finding::Note, 1,
          "[IBIS Ver] 8.0 is newer than the rules known here (7.2)"},
-        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 4.2"), IbisFinding::Error, LineOf("[Algorithmic Model]"),
+        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 4.2"), Finding::Error, LineOf("[Algorithmic Model]"),
          "[Algorithmic Model] needs [IBIS Ver] 5.0 or later; the file says 4.2"},
-        {Changed("[Manufacturer]    Halvex\n", ""), IbisFinding::Error, LineOf("[Component]"),
+        {Changed("[Manufacturer]    Halvex\n", ""), Finding::Error, LineOf("[Component]"),
          "[Component] Halvex_tx has no [Manufacturer]"},
-        {Changed("[Package]", "[Ignored Package]"), IbisFinding::Error, LineOf("[Component]"),
+        {Changed("[Package]", "[Ignored Package]"), Finding::Error, LineOf("[Component]"),
          "[Component] Halvex_tx has no [Package]"},
-        {Changed("[Pin]", "[Ignored Pin]"), IbisFinding::Error, LineOf("[Component]"),
+        {Changed("[Pin]", "[Ignored Pin]"), Finding::Error, LineOf("[Component]"),
          "[Component] Halvex_tx has no [Pin]"},
-        {Changed("[Component]       Halvex_tx", "[Component] " + std::string(41, 'c')), IbisFinding::Error,
+        {Changed("[Component]       Halvex_tx", "[Component] " + std::string(41, 'c')), Finding::Error,
          LineOf("[Component]"), "[Component] name \"ccccc"},
-        {Changed("C_pkg             0.0pF       0.0pF       0.0pF\n", ""), IbisFinding::Error, LineOf("[Package]"),
+        {Changed("C_pkg             0.0pF       0.0pF       0.0pF\n", ""), Finding::Error, LineOf("[Package]"),
          "[Package] of [Component] Halvex_tx has no C_pkg"},
-        {Changed("R_pkg             0.0 ", "R_pkg             NA  "), IbisFinding::Error, LineOf("R_pkg"),
+        {Changed("R_pkg             0.0 ", "R_pkg             NA  "), Finding::Error, LineOf("R_pkg"),
          "R_pkg has no typ value (NA)"},
-        {Changed("3      VDD             POWER", "123456 VDD POWER"), IbisFinding::Error, LineOf("3      VDD"),
+        {Changed("3      VDD             POWER", "123456 VDD POWER"), Finding::Error, LineOf("3      VDD"),
          "pin name \"123456\" has 6 characters; IBIS allows 5"},
         {Changed("4      GND             GND\n", "4      GND             GND\n1      TXX Halvex_tx\n"),
-         IbisFinding::Error, LineOf("4      GND") + 1, "pin 1 is listed twice"},
-        {Changed("3      VDD             POWER", "3 VDD POWR"), IbisFinding::Error, LineOf("3      VDD"),
+         Finding::Error, LineOf("4      GND") + 1, "pin 1 is listed twice"},
+        {Changed("3      VDD             POWER", "3 VDD POWR"), Finding::Error, LineOf("3      VDD"),
          "pin 3 names \"POWR\", which is no [Model] or [Model Selector] of the file"},
-        {Changed("1           2        0.1V", "1           5        0.1V"), IbisFinding::Error,
+        {Changed("1           2        0.1V", "1           5        0.1V"), Finding::Error,
          LineOf("1           2 "), "[Diff Pin] names pin 5, which [Pin] does not list"},
-        {Changed("Model_type        Output", "Model_type        Outptu"), IbisFinding::Error, LineOf("Model_type"),
+        {Changed("Model_type        Output", "Model_type        Outptu"), Finding::Error, LineOf("Model_type"),
          "Model_type \"Outptu\" is not a type of IBIS"},
-        {Changed("Model_type        Output\n", ""), IbisFinding::Error, model, "[Model] Halvex_tx has no Model_type"},
-        {Changed("C_comp            10.0fF", "| C_comp"), IbisFinding::Error, model, "[Model] Halvex_tx has no C_comp"},
-        {Changed("[Voltage Range]", "| [Voltage Range]"), IbisFinding::Error, model,
+        {Changed("Model_type        Output\n", ""), Finding::Error, model, "[Model] Halvex_tx has no Model_type"},
+        {Changed("C_comp            10.0fF", "| C_comp"), Finding::Error, model, "[Model] Halvex_tx has no C_comp"},
+        {Changed("[Voltage Range]", "| [Voltage Range]"), Finding::Error, model,
          "[Model] Halvex_tx (Model_type Output) has no [Voltage Range]"},
-        {Changed("[Pullup]", "[Ignored Table]"), IbisFinding::Error, model,
+        {Changed("[Pullup]", "[Ignored Table]"), Finding::Error, model,
          "[Model] Halvex_tx (Model_type Output) has no [Pullup]"},
-        {Changed("[Pulldown]", "[Ignored Table]"), IbisFinding::Error, model,
+        {Changed("[Pulldown]", "[Ignored Table]"), Finding::Error, model,
          "[Model] Halvex_tx (Model_type Output) has no [Pulldown]"},
-        {Changed("C_comp            10.0fF", "C_comp            NA    "), IbisFinding::Error, LineOf("C_comp    "),
+        {Changed("C_comp            10.0fF", "C_comp            NA    "), Finding::Error, LineOf("C_comp    "),
          "C_comp has no typ value (NA)"},
-        {Changed("[Voltage Range]         1.0V", "[Voltage Range]         NA  "), IbisFinding::Error,
+        {Changed("[Voltage Range]         1.0V", "[Voltage Range]         NA  "), Finding::Error,
          LineOf("[Voltage Range]"), "[Voltage Range] has no typ value (NA)"},
-        {Changed("[Model]", "[Model] NC\nModel_type Input\nC_comp 1p 1p 1p\n[Model]"), IbisFinding::Error, model,
+        {Changed("[Model]", "[Model] NC\nModel_type Input\nC_comp 1p 1p 1p\n[Model]"), Finding::Error, model,
          "[Model] \"NC\" is named with a reserved word"},
         {Changed("[Model]", "[Model] " + std::string(41, 'm') + "\nModel_type Input\nC_comp 1p 1p 1p\n[Model]"),
-         IbisFinding::Error, model, "[Model] name \"mmmmm"},
+         Finding::Error, model, "[Model] name \"mmmmm"},
         {Changed("   0.0V             0.0mA       0.0mA       0.0mA\n   1.0V             0.0mA       0.0mA       "
                  "0.0mA\n|\n[POWER",
                  [] {
@@ -129,34 +129,34 @@ TEST(IbisRules, EachBrokenRuleGivesOneFindingAtItsLine)
                          rows += std::to_string(i) + ".5V 0 0 0\n";
                      return rows + "[POWER";
                  }()),
-         IbisFinding::Error, LineOf("[GND Clamp]"), "[GND Clamp] has 101 rows; IBIS asks for 2 to 100"},
-        {Changed("[Ramp]", "[Ignored Ramp]"), IbisFinding::Error, model,
+         Finding::Error, LineOf("[GND Clamp]"), "[GND Clamp] has 101 rows; IBIS asks for 2 to 100"},
+        {Changed("[Ramp]", "[Ignored Ramp]"), Finding::Error, model,
          "[Model] Halvex_tx (Model_type Output) has no [Ramp]"},
-        {Changed("dV/dt_f           0.30/1.0p   0.285/1.0p  0.315/1.0p\n", ""), IbisFinding::Error, LineOf("[Ramp]"),
+        {Changed("dV/dt_f           0.30/1.0p   0.285/1.0p  0.315/1.0p\n", ""), Finding::Error, LineOf("[Ramp]"),
          "[Ramp] of [Model] Halvex_tx has no dV/dt_f"},
         {Changed("dV/dt_r           0.30/1.0p   0.285/1.0p", "dV/dt_r           0.30/1.0p   0.285/0.0p"),
-         IbisFinding::Error, LineOf("dV/dt_r"), "dV/dt_r needs a positive dV and a positive dt"},
-        {Changed("  -0.5V           -10.0mA", "  -1.5V           -10.0mA"), IbisFinding::Error,
+         Finding::Error, LineOf("dV/dt_r"), "dV/dt_r needs a positive dV and a positive dt"},
+        {Changed("  -0.5V           -10.0mA", "  -1.5V           -10.0mA"), Finding::Error,
          LineOf("  -0.5V           -10.0mA"), "[Pulldown] voltages do not rise: -1.5 V after -1 V"},
         {Changed("   0.0V             0.0mA       0.0mA       0.0mA\n   1.0V             0.0mA       0.0mA       "
                  "0.0mA\n|\n[POWER",
                  "|\n[POWER"),
-         IbisFinding::Error, LineOf("[GND Clamp]"), "[GND Clamp] has 1 rows; IBIS asks for 2 to 100"},
-        {Changed("   2.0V            40.0mA ", "   2.0V            NA     "), IbisFinding::Error,
+         Finding::Error, LineOf("[GND Clamp]"), "[GND Clamp] has 1 rows; IBIS asks for 2 to 100"},
+        {Changed("   2.0V            40.0mA ", "   2.0V            NA     "), Finding::Error,
          LineOf("   2.0V            40.0mA "), "[Pulldown] row has no typ current (NA)"},
-        {Changed("Executable  Linux_gcc_64", "Executable  Linux64"), IbisFinding::Error, LineOf("Linux_gcc_64"),
+        {Changed("Executable  Linux_gcc_64", "Executable  Linux64"), Finding::Error, LineOf("Linux_gcc_64"),
          "platform \"Linux64\" is not SYSTEM_COMPILER_BITS, such as Linux_gcc_64"},
-        {KitText() + "stray text\n", IbisFinding::Warning, LineOf("[End]") + 1,
+        {KitText() + "stray text\n", Finding::Warning, LineOf("[End]") + 1,
          "text after [End], which readers ignore"},
-        {Changed("[Component]", "|" + std::string(120, '-') + "\n[Component]"), IbisFinding::Error,
+        {Changed("[Component]", "|" + std::string(120, '-') + "\n[Component]"), Finding::Error,
          LineOf("[Component]"), "line of 121 characters; IBIS 7.1 allows 120"},
-        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 5.0\n|" + std::string(80, '-')), IbisFinding::Error, 2,
+        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 5.0\n|" + std::string(80, '-')), Finding::Error, 2,
          "line of 81 characters; IBIS 5.0 allows 80"},
     };
     for (const auto& c : cases) {
-        const std::vector<IbisFinding> findings = Check(c.Text);
+        const std::vector<Finding> findings = Check(c.Text);
         ASSERT_EQ(findings.size(), 1u) << c.What << "\n" << Listed(findings);
-        const IbisFinding& f = findings[0];
+        const Finding& f = findings[0];
         EXPECT_EQ(f.Severity, c.Level) << c.What;
         EXPECT_EQ(f.Where, c.Line ? std::string(Path) + ":" + std::to_string(c.Line) : std::string(Path)) << c.What;
         EXPECT_EQ(f.What.substr(0, c.What.size()), c.What);
@@ -173,7 +173,7 @@ TEST(IbisRules, WhatAModelNeedsFollowsItsTypeAndSelectorsNameRealModels)
         bare.replace(bare.find(keyword), 1, "[Ignored ");
     EXPECT_TRUE(Check(bare).empty()) << Listed(Check(bare));
 
-    const std::vector<IbisFinding> findings =
+    const std::vector<Finding> findings =
         Check("[IBIS Ver] 7.1\n[File Name] Halvex_tx.ibs\n[File Rev] 1\n"
               "[Model Selector] pick\nm   the model\nnone  missing\n"
               "[Model] m\nModel_type Input\nC_comp 1p 1p 1p\n[End]\n");
@@ -188,8 +188,8 @@ TEST(IbisRules, AFileOfManyFaultsGivesAtMostTheLimitAndACount)
     std::string pins;
     for (int i = 0; i < 300; ++i)
         pins += "P" + std::to_string(100000 + i) + " S NC\n";
-    const std::vector<IbisFinding> findings = Check(Changed("4      GND             GND\n", pins));
+    const std::vector<Finding> findings = Check(Changed("4      GND             GND\n", pins));
     ASSERT_EQ(findings.size(), IbisRules::MaxFindings + 1); // 300 pin names too long
-    EXPECT_EQ(findings.back().Severity, IbisFinding::Note);
+    EXPECT_EQ(findings.back().Severity, Finding::Note);
     EXPECT_EQ(findings.back().What, "100 more findings of the IBIS rules are not listed");
 }

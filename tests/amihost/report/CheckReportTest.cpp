@@ -9,11 +9,11 @@ TEST(CheckReport, FindingsAreNumberedThroughTheReportAndCountedByLevel)
     KitCheckReport report;
     report.Run("ibis-rules", [](KitCheckItem& item) {
         item.Summary = "the rules";
-        item.Add(IbisFinding::Note, "k.ibs:3", "a note");
+        item.Add(Finding::Note, "k.ibs:3", "a note");
     });
     KitCheckItem& executable = report.Run("executable", [](KitCheckItem& item) {
-        item.Add(IbisFinding::Error, "k.ibs:9", "no line");
-        item.Add(IbisFinding::Caution, "", "look");
+        item.Add(Finding::Error, "k.ibs:9", "no line");
+        item.Add(Finding::Caution, "", "look");
     });
     executable.Heading = "[Model] tx";
     report.Skip("model-checks", "not run");

@@ -12,7 +12,7 @@
 
 namespace {
 
-using Level = IbisFinding::Level;
+using Level = Finding::Level;
 
 // The .ami files read, by path; null for one that does not read.
 using AmiFiles = std::map<std::string, std::unique_ptr<AmiFile>>;

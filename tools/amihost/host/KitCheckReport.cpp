@@ -8,27 +8,27 @@ const char* KitCheckItem::Status() const
     if (Skipped)
         return "SKIP";
     bool warned = false;
-    for (const IbisFinding& finding : Findings) {
+    for (const Finding& finding : Findings) {
         if (finding.Fails())
             return "FAIL";
-        warned = warned || finding.Severity == IbisFinding::Warning || finding.Severity == IbisFinding::Caution;
+        warned = warned || finding.Severity == Finding::Warning || finding.Severity == Finding::Caution;
     }
     return warned ? "WARN" : "PASS";
 }
 
-std::array<std::size_t, IbisFinding::Levels> KitCheckReport::Counts() const
+std::array<std::size_t, Finding::Levels> KitCheckReport::Counts() const
 {
-    std::array<std::size_t, IbisFinding::Levels> counts{};
+    std::array<std::size_t, Finding::Levels> counts{};
     for (const KitCheckItem& item : Items)
-        for (const IbisFinding& finding : item.Findings)
+        for (const Finding& finding : item.Findings)
             ++counts[finding.Severity];
     return counts;
 }
 
 bool KitCheckReport::Failed() const
 {
-    const std::array<std::size_t, IbisFinding::Levels> counts = Counts();
-    return counts[IbisFinding::Error] + counts[IbisFinding::ProgramBug] > 0;
+    const std::array<std::size_t, Finding::Levels> counts = Counts();
+    return counts[Finding::Error] + counts[Finding::ProgramBug] > 0;
 }
 
 KitCheckItem& KitCheckReport::Run(const std::string& name, const std::function<void(KitCheckItem&)>& check)
@@ -42,7 +42,7 @@ KitCheckItem& KitCheckReport::Run(const std::string& name, const std::function<v
         throw;
     } catch (const std::exception& e) {
         item.Skipped = false;
-        item.Add(IbisFinding::ProgramBug, "", "the check stopped: " + std::string(e.what()));
+        item.Add(Finding::ProgramBug, "", "the check stopped: " + std::string(e.what()));
     }
     return item;
 }

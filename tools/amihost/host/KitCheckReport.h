@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/ibis/IbisFinding.h"
+#include "tools/amihost/ibis/Finding.h"
 
 // One check of `amihost check` on a kit: its name, a line saying what it
 // found, and its findings.
@@ -14,13 +14,13 @@ struct KitCheckItem {
     std::string Name;     // "executable-files", "block-independence", ...
     std::string Summary;  // one line: what was checked and found, or why it was skipped
     bool Skipped = false; // not run (Summary says why)
-    std::vector<IbisFinding> Findings;
+    std::vector<Finding> Findings;
 
     // "FAIL" with an Error or a ProgramBug, "WARN" with a Warning or a
     // Caution, "SKIP" when skipped, else "PASS".
     const char* Status() const;
 
-    void Add(IbisFinding::Level level, const std::string& where, const std::string& what)
+    void Add(Finding::Level level, const std::string& where, const std::string& what)
     {
         Findings.push_back({level, where, what});
     }
@@ -33,8 +33,8 @@ struct KitCheckReport {
     // line's fault. When set, nothing else is reported.
     std::string UsageError;
 
-    // Findings per level, indexed by IbisFinding::Level.
-    std::array<std::size_t, IbisFinding::Levels> Counts() const;
+    // Findings per level, indexed by Finding::Level.
+    std::array<std::size_t, Finding::Levels> Counts() const;
 
     // An Error or a ProgramBug anywhere.
     bool Failed() const;

@@ -13,7 +13,7 @@
 
 namespace {
 
-using Level = IbisFinding::Level;
+using Level = Finding::Level;
 
 std::string At(const std::string& file, int line) { return line > 0 ? file + ":" + std::to_string(line) : file; }
 

@@ -17,26 +17,26 @@ class Findings {
 public:
     explicit Findings(const std::string& path) : path_(path) {}
 
-    void Add(IbisFinding::Level level, int line, const std::string& what)
+    void Add(Finding::Level level, int line, const std::string& what)
     {
         if (list_.size() < IbisRules::MaxFindings)
             list_.push_back({level, line > 0 ? path_ + ":" + std::to_string(line) : path_, what});
         else
             ++dropped_;
     }
-    void Error(int line, const std::string& what) { Add(IbisFinding::Error, line, what); }
+    void Error(int line, const std::string& what) { Add(Finding::Error, line, what); }
 
-    std::vector<IbisFinding> Take()
+    std::vector<Finding> Take()
     {
         if (dropped_ > 0)
-            list_.push_back({IbisFinding::Note, path_,
+            list_.push_back({Finding::Note, path_,
                              std::to_string(dropped_) + " more findings of the IBIS rules are not listed"});
         return std::move(list_);
     }
 
 private:
     const std::string& path_;
-    std::vector<IbisFinding> list_;
+    std::vector<Finding> list_;
     std::size_t dropped_ = 0; // findings past MaxFindings
 };
 
@@ -109,10 +109,10 @@ void CheckHeader(const IbisFile& file, Findings& out)
     for (const int v : Versions)
         published = published || v == version;
     if (version > Newest)
-        out.Add(IbisFinding::Note, file.IbisVer.Line,
+        out.Add(Finding::Note, file.IbisVer.Line,
                 "[IBIS Ver] " + Syntax::Shown(file.IbisVer.Text) + " is newer than the rules known here (7.2)");
     else if (!published)
-        out.Add(IbisFinding::Warning, file.IbisVer.Line,
+        out.Add(Finding::Warning, file.IbisVer.Line,
                 "[IBIS Ver] " + Syntax::Shown(file.IbisVer.Text) + " is not a published version of IBIS");
     if (!file.FileName.Line) {
         out.Error(0, "no [File Name]");
@@ -120,14 +120,14 @@ void CheckHeader(const IbisFile& file, Findings& out)
         const std::string own = BaseName(file.Path);
         Length(out, file.FileName.Line, "[File Name]", file.FileName.Text, IbisRules::NameLimit);
         if (file.FileName.Text != own)
-            out.Add(IbisFinding::Warning, file.FileName.Line,
+            out.Add(Finding::Warning, file.FileName.Line,
                     "[File Name] " + Syntax::Quoted(file.FileName.Text) + " is not the file's own name " +
                         Syntax::Quoted(own));
     }
     if (!file.FileRev.Line)
         out.Error(0, "no [File Rev]");
     if (file.TextAfterEndLine)
-        out.Add(IbisFinding::Warning, file.TextAfterEndLine, "text after [End], which readers ignore");
+        out.Add(Finding::Warning, file.TextAfterEndLine, "text after [End], which readers ignore");
     const std::size_t limit = IbisRules::LineLimit(file);
     for (const IbisLongLine& line : file.LongLines)
         if (line.Length > limit)
@@ -320,7 +320,7 @@ void CheckSelectors(const IbisFile& file, Findings& out)
 
 std::size_t IbisRules::LineLimit(const IbisFile& file) { return Version(file) >= 501 ? 120 : 80; }
 
-std::vector<IbisFinding> IbisRules::Check(const IbisFile& file)
+std::vector<Finding> IbisRules::Check(const IbisFile& file)
 {
     Findings out(file.Path);
     CheckHeader(file, out);

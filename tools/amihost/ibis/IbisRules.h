@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "tools/amihost/ibis/IbisFile.h"
-#include "tools/amihost/ibis/IbisFinding.h"
+#include "tools/amihost/ibis/Finding.h"
 
 // The rules of IBIS that simulators' readers enforce, checked on a file that
 // IbisFile has read (its syntax is the reader's business):
@@ -39,7 +39,7 @@ public:
     static constexpr std::size_t PinNameLimit = 5;
     static constexpr std::size_t TableRowLimit = 100;
 
-    static std::vector<IbisFinding> Check(const IbisFile& file);
+    static std::vector<Finding> Check(const IbisFile& file);
 
     // The longest line the file's version allows, in characters without the
     // line break: 80 before IBIS 5.1, 120 from it.

@@ -16,16 +16,16 @@ std::string CheckReport::Text(const KitCheckReport& report)
         else
             std::snprintf(line, sizeof line, "%-4s  %-21s  ", item.Status(), item.Name.c_str());
         text += line + item.Summary + "\n";
-        for (const IbisFinding& finding : item.Findings) {
-            std::snprintf(line, sizeof line, "      %3zu  %-11s  ", ++number, IbisFinding::Name(finding.Severity));
+        for (const Finding& finding : item.Findings) {
+            std::snprintf(line, sizeof line, "      %3zu  %-11s  ", ++number, Finding::Name(finding.Severity));
             text += line + finding.Text() + "\n";
         }
     }
-    const std::array<std::size_t, IbisFinding::Levels> counts = report.Counts();
+    const std::array<std::size_t, Finding::Levels> counts = report.Counts();
     text += "\nfindings:";
-    for (int level = 0; level < IbisFinding::Levels; ++level)
+    for (int level = 0; level < Finding::Levels; ++level)
         text += (level ? ", " : " ") + std::to_string(counts[level]) + " " +
-                IbisFinding::Name(static_cast<IbisFinding::Level>(level));
+                Finding::Name(static_cast<Finding::Level>(level));
     text += report.Failed() ? "\nFailed\n" : "\nPassed\n";
     return text;
 }

@@ -11,7 +11,7 @@
 //   Note        for information
 //   ProgramBug  a fault of the checker itself, not of the kit
 // An Error or a ProgramBug fails the check.
-struct IbisFinding {
+struct Finding {
     enum Level { Error, Warning, Caution, Note, ProgramBug };
     static constexpr int Levels = 5;
 
