@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -7,11 +10,12 @@
 
 #include "tools/amihost/cli/CommandLine.h"
 #include "tools/amihost/cli/OptionTable.h"
+#include "tools/amihost/host/Spellings.h"
 
 namespace {
 
 // Parses `words` as the arguments after "amihost".
-bool Parse(std::vector<std::string> words, HostOptions& options, std::string& error)
+bool Parse(std::vector<std::string> words, HostRequest& options, std::string& error)
 {
     words.insert(words.begin(), "amihost");
     std::vector<char*> argv;
@@ -23,7 +27,7 @@ bool Parse(std::vector<std::string> words, HostOptions& options, std::string& er
 
 std::string ErrorOf(const std::vector<std::string>& words)
 {
-    HostOptions options;
+    HostRequest options;
     std::string error;
     EXPECT_FALSE(Parse(words, options, error));
     return error;
@@ -33,32 +37,31 @@ std::string ErrorOf(const std::vector<std::string>& words)
 
 TEST(CommandLine, OptionsMayStandBeforeBetweenAndAfterTheFiles)
 {
-    HostOptions o;
+    HostRequest o;
     std::string error;
     ASSERT_TRUE(Parse({"sweep", "--bits", "64", "m.so", "--loss=12.5", "m.ami", "--param", "de=0:15", "--set",
                        "x=1", "--set", "y=2", "--rx", "--block", "7", "--stimulus", "prbs31", "--block", "9"},
                       o, error))
         << error;
-    EXPECT_EQ(o.Action, HostOptions::Sweep);
+    EXPECT_EQ(o.Action, HostRequest::Sweep);
     EXPECT_EQ(o.ModelPath, "m.so");
     EXPECT_EQ(o.AmiPath, "m.ami");
     EXPECT_EQ(o.Bits, 64u);
-    EXPECT_TRUE(o.HasLoss);
-    EXPECT_EQ(o.LossDb, 12.5);
-    EXPECT_EQ(o.SweepSpec, "de=0:15");
+    EXPECT_EQ(o.LossDb.value_or(0.0), 12.5);
+    EXPECT_EQ(o.SweepSpec.value_or(""), "de=0:15");
     ASSERT_EQ(o.Settings.size(), 2u);
     EXPECT_EQ(o.Settings[1].Key, "y");
     EXPECT_EQ(o.Settings[1].Value, "2");
-    EXPECT_TRUE(o.Receiver);
+    EXPECT_TRUE(o.ModelIsReceiver);
     EXPECT_EQ(o.BlockSize, 9u); // the last of a repeated option
-    EXPECT_EQ(o.StimulusKind, "prbs31");
+    EXPECT_EQ(o.Stimulus, HostRequest::Prbs31);
 
     ASSERT_TRUE(Parse({"run", "--model", "tx", "kit/m.ibs", "--set", "de=3"}, o, error)) << error;
     EXPECT_EQ(o.IbisPath, "kit/m.ibs");
     EXPECT_EQ(o.ModelName, "tx");
     EXPECT_EQ(o.ModelPath, ""); // the .ibs names it
     ASSERT_TRUE(Parse({"iv", "kit/m.ibs", "--out", "iv"}, o, error)) << error;
-    EXPECT_EQ(o.Action, HostOptions::Iv);
+    EXPECT_EQ(o.Action, HostRequest::Iv);
     EXPECT_EQ(o.IbisPath, "kit/m.ibs");
     EXPECT_EQ(o.ModelName, "");
     ASSERT_TRUE(Parse({"run", "m.so", "m.ami", "--touchstone", "c.s4p", "--s4p-order", "1-3/2-4", "--tx-r", "40",
@@ -66,30 +69,33 @@ TEST(CommandLine, OptionsMayStandBeforeBetweenAndAfterTheFiles)
                       o, error))
         << error;
     EXPECT_EQ(o.TouchstoneFile, "c.s4p");
-    EXPECT_EQ(o.S4pOrder, "1-3/2-4");
-    EXPECT_EQ(o.TxR, 40.0);
-    EXPECT_EQ(o.RxR, 1e6);
+    EXPECT_EQ(o.PairOrder, ThroughPath::Through13And24);
+    EXPECT_EQ(o.TxR.value_or(0.0), 40.0);
+    EXPECT_EQ(o.RxR.value_or(0.0), 1e6);
     ASSERT_TRUE(Parse({"run", "m.so", "m.ami", "--touchstone", "c.s2p"}, o, error)) << error;
-    EXPECT_EQ(o.S4pOrder, "1-2/3-4");
-    EXPECT_EQ(o.TxR, 0.0); // matched
+    EXPECT_EQ(o.PairOrder, ThroughPath::Through12And34);
+    EXPECT_FALSE(o.TxR); // matched
+    EXPECT_FALSE(o.SkipBits);
+    EXPECT_FALSE(o.Jobs);
 
     ASSERT_TRUE(Parse({"--bit-time", "5e-11", "check", "m.so", "m.ami"}, o, error)) << error;
-    EXPECT_EQ(o.Bits, HostOptions::DefaultCheckBits); // check's own default
+    EXPECT_EQ(o.Bits, HostRequest::DefaultCheckBits); // check's own default
     EXPECT_EQ(o.BitTime, 5e-11);
-    EXPECT_FALSE(o.HasLoss);
+    EXPECT_FALSE(o.LossDb);
+    EXPECT_FALSE(o.SweepSpec);
     for (const char* help : {"--help", "-h"}) {
         ASSERT_TRUE(Parse({"run", "m.so", help}, o, error));
-        EXPECT_EQ(o.Action, HostOptions::Help);
+        EXPECT_EQ(o.Action, HostRequest::Help);
     }
     ASSERT_TRUE(Parse({"help"}, o, error));
-    EXPECT_EQ(o.Action, HostOptions::Help);
+    EXPECT_EQ(o.Action, HostRequest::Help);
     ASSERT_TRUE(Parse({"--version"}, o, error));
-    EXPECT_EQ(o.Action, HostOptions::Version);
+    EXPECT_EQ(o.Action, HostRequest::Version);
 }
 
 TEST(CommandLine, AReceiverIsNamedByItsLibraryAndAmiFileOrByAnIbisFile)
 {
-    HostOptions o;
+    HostRequest o;
     std::string error;
     ASSERT_TRUE(Parse({"run", "m.so", "m.ami", "--rx-model", "rx.so", "--rx-ami", "rx.ami", "--rx-set", "peaking=3",
                        "--rx-set", "cdr_gain=0.01"},
@@ -97,8 +103,10 @@ TEST(CommandLine, AReceiverIsNamedByItsLibraryAndAmiFileOrByAnIbisFile)
         << error;
     EXPECT_EQ(o.RxModel, "rx.so");
     EXPECT_EQ(o.RxAmi, "rx.ami");
-    EXPECT_EQ(o.RxSettings, (std::vector<std::string>{"peaking=3", "cdr_gain=0.01"}));
-    EXPECT_FALSE(o.Receiver);
+    ASSERT_EQ(o.RxSettings.size(), 2u);
+    EXPECT_EQ(o.RxSettings[1].Key, "cdr_gain");
+    EXPECT_EQ(o.RxSettings[1].Value, "0.01");
+    EXPECT_FALSE(o.ModelIsReceiver);
     ASSERT_TRUE(Parse({"sweep", "m.so", "m.ami", "--param", "de=1,2", "--rx-model", "kit/rx.ibs", "--rx-model-name",
                        "Rx_ctle"},
                       o, error))
@@ -205,4 +213,79 @@ TEST(OptionTable, HelpAndTheReadmeShowEveryOptionOfTheTable)
     EXPECT_NE(text.str().find(table), std::string::npos)
         << "README.md's option table differs from the option table; it should read:\n"
         << table;
+}
+
+// Each word the command line takes is the one the reports print: every
+// enumerator's name parses back to it, and the option takes exactly those.
+TEST(CommandLine, EveryEnumeratorsNameParsesBackToIt)
+{
+    HostRequest o;
+    std::string error;
+    for (const Spelling<HostRequest::StimulusKind>& s : Spellings(HostRequest::StimulusKind{})) {
+        EXPECT_EQ(ValueOf<HostRequest::StimulusKind>(NameOf(s.Value)), s.Value);
+        ASSERT_TRUE(Parse({"run", "m.so", "m.ami", "--stimulus", s.Name}, o, error)) << error;
+        EXPECT_EQ(o.Stimulus, s.Value) << s.Name;
+    }
+    for (const Spelling<ThroughPath::PairOrder>& s : Spellings(ThroughPath::PairOrder{})) {
+        EXPECT_EQ(ValueOf<ThroughPath::PairOrder>(NameOf(s.Value)), s.Value);
+        ASSERT_TRUE(Parse({"run", "m.so", "m.ami", "--touchstone", "c.s4p", "--s4p-order", s.Name}, o, error)) << error;
+        EXPECT_EQ(o.PairOrder, s.Value) << s.Name;
+    }
+    for (const Spelling<HostRequest::Command>& s : Spellings(HostRequest::Command{})) {
+        EXPECT_EQ(ValueOf<HostRequest::Command>(NameOf(s.Value)), s.Value);
+        ASSERT_TRUE(Parse({s.Name, "m.ibs", "--param", "de=1"}, o, error) || error.find("--param") == 0) << error;
+    }
+    EXPECT_EQ(NamesOf<HostRequest::StimulusKind>().size(), 6u);
+    EXPECT_FALSE(ValueOf<HostRequest::StimulusKind>("PRBS7")); // the spelling is exact
+    EXPECT_FALSE(ValueOf<ThroughPath::PairOrder>(""));
+}
+
+// The range --help states is the one the parser enforces: for every option
+// with a numeric range its bounds are taken and one beyond each refused.
+TEST(OptionTable, EveryStatedRangeIsTheOneTheParserEnforces)
+{
+    EXPECT_EQ(OptionTable::RealRange(1e-13, 1e-6), "1e-13 .. 1e-06");
+    EXPECT_EQ(OptionTable::WordRange({"a", "b", "c"}), "a, b or c");
+    EXPECT_EQ(OptionTable::WordRange({"a"}), "a");
+    CLI::App app;
+    HostRequest request;
+    OptionTable::Given given;
+    int ranges = 0;
+    for (const OptionTable::Row& row : OptionTable::Declare(app, request, given)) {
+        const std::size_t dots = row.Range.find(" .. ");
+        if (dots == std::string::npos)
+            continue;
+        ++ranges;
+        const std::string low = row.Range.substr(0, dots);
+        const std::string high = row.Range.substr(dots + 4);
+        const std::string flag = row.Flag.substr(row.Flag.find("--"));
+        const double step = 1.0 + 1e-9;
+        const auto beyond = [&](double v, bool up) {
+            char text[40];
+            const bool whole = row.Range.find('e') == std::string::npos && low.find('.') == std::string::npos &&
+                               high.find('.') == std::string::npos;
+            if (whole)
+                std::snprintf(text, sizeof text, "%.0f", up ? v + 1 : v - 1);
+            else
+                std::snprintf(text, sizeof text, "%.17g", v == 0.0 ? (up ? 1e-300 : -1e-300) : v * (up == (v > 0) ? step : 1 / step));
+            return std::string(text);
+        };
+        // Few samples per bit, so that the most bits stay under the samples' limit.
+        std::vector<std::string> base = {"run", "m.so", "m.ami", "--touchstone", "c.s4p", "--samples-per-bit", "2"};
+        if (flag == "--loss")
+            base = {"run", "m.so", "m.ami", "--samples-per-bit", "2"};
+        HostRequest o;
+        std::string error;
+        for (const std::string& bound : {low, high}) {
+            std::vector<std::string> words = base;
+            words.insert(words.end(), {flag, bound});
+            EXPECT_TRUE(Parse(words, o, error)) << flag << " " << bound << ": " << error;
+        }
+        for (const auto& [bound, up] : {std::make_pair(std::stod(low), false), std::make_pair(std::stod(high), true)}) {
+            std::vector<std::string> words = base;
+            words.insert(words.end(), {flag, beyond(bound, up)});
+            EXPECT_FALSE(Parse(words, o, error)) << flag << " " << beyond(bound, up);
+        }
+    }
+    EXPECT_GE(ranges, 15);
 }

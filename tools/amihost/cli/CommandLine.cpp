@@ -7,6 +7,7 @@
 
 #include "tools/amihost/cli/OptionTable.h"
 #include "tools/amihost/host/Receiver.h"
+#include "tools/amihost/host/Spellings.h"
 #include "tools/amihost/signal/TextFile.h"
 
 #ifndef AMIHOST_VERSION
@@ -15,12 +16,11 @@
 
 namespace {
 
-const char* const Commands[] = {"run", "sweep", "check", "iv"};
+// In the order of Spellings(HostRequest::Command).
 const char* const CommandHelp[] = {"one setting: wave, step and pulse responses, eye and de-emphasis",
                                    "every value of one parameter: table, step responses, one eye each",
                                    "the kit: .ibs rules, files, .ami, exports, declared values, conformance",
                                    "a [Model]'s I-V tables into MODEL_typ.csv, MODEL_min.csv, MODEL_max.csv"};
-constexpr int CommandCount = sizeof Commands / sizeof Commands[0];
 
 const char* const Description =
     "amihost: drives an IBIS-AMI model through AMI_Init, AMI_GetWave and AMI_Close as a channel simulator does.\n"
@@ -31,42 +31,35 @@ const char* const Description =
     "The .ibs file names the library and the .ami file of this platform; run, sweep and check also take\n"
     "LIBRARY FILE.ami in its place.\n";
 
-// The parser of one command line; the raw texts of --set, --param and the
-// file names are checked once parsing is done.
+// The parser of one command line; what the table leaves as given (the
+// texts of --set and --param, the words of enumerators, values whose absence
+// counts) and the file names become the request once parsing is done.
 struct Parser {
     CLI::App App{Description, "amihost"};
-    std::vector<std::string> Settings;
-    std::vector<std::string> Sweeps;
+    OptionTable::Given Given;
     std::vector<std::string> Files;
 
-    explicit Parser(HostOptions& options)
+    explicit Parser(HostRequest& request)
     {
         App.set_help_flag("-h,--help", "this text");
         App.set_version_flag("--version", CommandLine::Version(), "the version of amihost");
         App.require_subcommand(0, 1);
         App.get_formatter()->column_width(34);
-        OptionTable::Declare(App, options, Settings, Sweeps);
-        for (int i = 0; i < CommandCount; ++i) {
-            CLI::App* command = App.add_subcommand(Commands[i], CommandHelp[i]);
+        OptionTable::Declare(App, request, Given);
+        const std::vector<std::string> commands = NamesOf<HostRequest::Command>();
+        for (std::size_t i = 0; i < commands.size(); ++i) {
+            CLI::App* command = App.add_subcommand(commands[i], CommandHelp[i]);
             command->fallthrough();
             command->add_option("files", Files, "FILE.ibs, or LIBRARY FILE.ami");
         }
     }
 };
 
-bool Known(const std::string& word)
-{
-    for (const char* name : Commands)
-        if (word == name)
-            return true;
-    return false;
-}
-
 // The files: FILE.ibs, or (not for iv) LIBRARY FILE.ami.
-bool Files(const Parser& parser, const std::string& command, HostOptions& o, std::string& error)
+bool Files(const Parser& parser, const std::string& command, HostRequest& o, std::string& error)
 {
     const std::vector<std::string>& files = parser.Files;
-    const bool iv = o.Action == HostOptions::Iv;
+    const bool iv = o.Action == HostRequest::Iv;
     const std::string wanted = command + (iv ? " needs FILE.ibs" : " needs FILE.ibs, or LIBRARY and FILE.ami");
     if (files.empty() || files.size() > (iv ? 1u : 2u)) {
         error = wanted + ", got " + std::to_string(files.size()) + " file names";
@@ -90,13 +83,13 @@ bool Files(const Parser& parser, const std::string& command, HostOptions& o, std
 }
 
 // A receiver after the channel: its files named one way or the other.
-bool FinishReceiver(const HostOptions& o, std::string& error)
+bool FinishReceiver(const HostRequest& o, std::string& error)
 {
     const bool ibis = Receiver::IsIbis(o.RxModel);
     std::string fault;
     if (o.RxModel.empty())
         return true;
-    if (o.Action == HostOptions::Check)
+    if (o.Action == HostRequest::Check)
         fault = "--rx-model belongs to run and sweep; check a receiver on its own: amihost check RX.so RX.ami";
     else if (ibis && !o.RxAmi.empty())
         fault = "--rx-ami: the IBIS file " + o.RxModel + " names the receiver's .ami file";
@@ -110,29 +103,60 @@ bool FinishReceiver(const HostOptions& o, std::string& error)
     return false;
 }
 
-// The checks that involve more than one option, after parsing.
-bool Finish(const Parser& parser, const std::string& command, HostOptions& o, std::string& error)
+// NAME=VALUE texts whose form the table checked.
+std::vector<ParameterString::Setting> Settings(const std::vector<std::string>& texts)
 {
-    if (!Files(parser, command, o, error))
-        return false;
-    for (const std::string& text : parser.Settings) {
-        o.Settings.emplace_back();
-        ParameterString::ParseSetting(text, o.Settings.back(), error); // its form was checked
-    }
-    if (parser.Sweeps.size() > 1) {
+    std::vector<ParameterString::Setting> settings(texts.size());
+    std::string unused;
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        ParameterString::ParseSetting(texts[i], settings[i], unused);
+    return settings;
+}
+
+// What the table left as given, into the request: settings, the sweep,
+// enumerators, and the values that only count when given.
+bool Given(const Parser& parser, HostRequest& o, std::string& error)
+{
+    const OptionTable::Given& g = parser.Given;
+    const auto given = [&](const char* flag) { return parser.App.count(flag) > 0; };
+    o.Settings = Settings(g.Settings);
+    o.RxSettings = Settings(g.RxSettings);
+    if (g.Sweeps.size() > 1) {
         error = "--param given twice: a sweep runs one parameter";
         return false;
     }
-    o.SweepSpec = parser.Sweeps.empty() ? std::string() : parser.Sweeps[0];
-    if (o.Action == HostOptions::Sweep && o.SweepSpec.empty()) {
+    if (!g.Sweeps.empty())
+        o.SweepSpec = g.Sweeps[0];
+    o.Stimulus = *ValueOf<HostRequest::StimulusKind>(g.Stimulus); // the table checked the word
+    o.PairOrder = *ValueOf<ThroughPath::PairOrder>(g.PairOrder);
+    if (given("--loss"))
+        o.LossDb = g.LossDb;
+    if (given("--tx-r"))
+        o.TxR = g.TxR;
+    if (given("--rx-r"))
+        o.RxR = g.RxR;
+    if (given("--skip-bits"))
+        o.SkipBits = g.SkipBits;
+    if (given("--jobs"))
+        o.Jobs = g.Jobs;
+    return true;
+}
+
+// The checks that involve more than one option, after parsing.
+bool Finish(const Parser& parser, const std::string& command, HostRequest& o, std::string& error)
+{
+    if (!Files(parser, command, o, error))
+        return false;
+    if (!Given(parser, o, error))
+        return false;
+    if (o.Action == HostRequest::Sweep && !o.SweepSpec) {
         error = "sweep needs --param NAME=FROM:TO[:STEP] or NAME=V1,V2,...";
         return false;
     }
-    if (o.Action != HostOptions::Sweep && !o.SweepSpec.empty()) {
+    if (o.Action != HostRequest::Sweep && o.SweepSpec) {
         error = "--param belongs to sweep; use --set NAME=VALUE with " + command;
         return false;
     }
-    o.HasLoss = parser.App.count("--loss") > 0;
     if (o.SjUi > 0.0 && o.SjHz > 0.5 / o.BitTime) {
         char text[160];
         std::snprintf(text, sizeof text, "--sj-freq %g Hz is above half the bit rate (%g Hz): edges, one a bit at "
@@ -140,8 +164,8 @@ bool Finish(const Parser& parser, const std::string& command, HostOptions& o, st
         error = text;
         return false;
     }
-    if (o.Action == HostOptions::Check && parser.App.count("--bits") == 0)
-        o.Bits = HostOptions::DefaultCheckBits;
+    if (o.Action == HostRequest::Check && parser.App.count("--bits") == 0)
+        o.Bits = HostRequest::DefaultCheckBits;
     if (static_cast<double>(o.Bits) * o.SamplesPerBit > 268435456.0) {
         error = "--bits " + std::to_string(o.Bits) + " at " + std::to_string(o.SamplesPerBit) +
                 " samples per bit exceeds 2^28 samples";
@@ -160,9 +184,9 @@ std::string OneLine(std::string text)
 
 } // namespace
 
-bool CommandLine::Parse(int argc, char** argv, HostOptions& options, std::string& error)
+bool CommandLine::Parse(int argc, char** argv, HostRequest& options, std::string& error)
 {
-    options = HostOptions();
+    options = HostRequest();
     if (argc < 2) {
         error = "no subcommand (run, sweep, check or iv)";
         return false;
@@ -170,7 +194,7 @@ bool CommandLine::Parse(int argc, char** argv, HostOptions& options, std::string
     const std::string first = argv[1];
     if (first == "help")
         return true;
-    if (first[0] != '-' && !Known(first)) {
+    if (first[0] != '-' && !ValueOf<HostRequest::Command>(first)) {
         error = "unknown subcommand \"" + first + "\" (expected run, sweep, check or iv)";
         return false;
     }
@@ -178,10 +202,10 @@ bool CommandLine::Parse(int argc, char** argv, HostOptions& options, std::string
     try {
         parser.App.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
-        options.Action = HostOptions::Help;
+        options.Action = HostRequest::Help;
         return true;
     } catch (const CLI::CallForVersion&) {
-        options.Action = HostOptions::Version;
+        options.Action = HostRequest::Version;
         return true;
     } catch (const CLI::ArgumentMismatch& e) {
         // "--bits: 1 required N missing": an option given without its value.
@@ -198,17 +222,14 @@ bool CommandLine::Parse(int argc, char** argv, HostOptions& options, std::string
         return false;
     }
     const std::string command = chosen[0]->get_name();
-    options.Action = command == "run"     ? HostOptions::Run
-                     : command == "sweep" ? HostOptions::Sweep
-                     : command == "check" ? HostOptions::Check
-                                          : HostOptions::Iv;
+    options.Action = *ValueOf<HostRequest::Command>(command);
     return Finish(parser, command, options, error);
 }
 
 std::string CommandLine::Usage()
 {
-    HostOptions options;
-    return Parser(options).App.help();
+    HostRequest request;
+    return Parser(request).App.help();
 }
 
 std::string CommandLine::Version() { return std::string("amihost ") + AMIHOST_VERSION; }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tools/amihost/cli/HostOptions.h"
+#include "tools/amihost/host/HostRequest.h"
 
 // The amihost command line, parsed with CLI11 from OptionTable:
 //   amihost run   FILE.ibs [--model NAME] [options]
@@ -19,7 +19,7 @@ class CommandLine {
 public:
     // False with one line in `error` for any fault; -h/--help (or "help")
     // anywhere gives Action Help, --version Action Version.
-    static bool Parse(int argc, char** argv, HostOptions& options, std::string& error);
+    static bool Parse(int argc, char** argv, HostRequest& options, std::string& error);
 
     // The text of --help: usage lines, then every option of the table.
     static std::string Usage();

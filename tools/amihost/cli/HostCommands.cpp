@@ -75,7 +75,7 @@ private:
     std::size_t total_ = 0;         // their sum
 };
 
-void PrintRun(const HostOptions& options, const Workbench& bench, const SimulationResult& result,
+void PrintRun(const HostRequest& options, const Workbench& bench, const SimulationResult& result,
               const std::string& warning)
 {
     const std::string dir = options.OutDir + "/";
@@ -88,7 +88,7 @@ void PrintRun(const HostOptions& options, const Workbench& bench, const Simulati
     if (!options.RxModel.empty())
         std::printf("receiver    %s; its AMI_Init returned 1, %s\n", bench.Rx.Parameters.c_str(),
                     result.RxMessage.empty() ? "no message" : ("message: " + result.RxMessage).c_str());
-    if (!options.Receiver)
+    if (!options.ModelIsReceiver)
         std::printf("de-emphasis %s dB (first bit after a transition against the steady level)\n",
                     RunReport::Decibels(result.DeemphasisDb).c_str());
     if (!result.SamplingTimes.empty()) {
@@ -133,7 +133,7 @@ struct SweepPoint {
 
 // One setting, on a thread of its own in a parallel sweep: reads the shared
 // bench only, writes only `point` and `error`.
-ExitStatus SweepOne(const HostOptions& options, const Workbench& bench, const std::string& key,
+ExitStatus SweepOne(const HostRequest& options, const Workbench& bench, const std::string& key,
                     const std::string& value, const std::function<void(std::size_t)>& progress, SweepPoint& point,
                     std::string& error)
 {
@@ -190,7 +190,7 @@ std::string LevelWarning(const std::string& setting, double level, const std::st
 
 // Run and sweep start alike: FILE.ibs (if given) leads to the library and
 // the .ami file, then everything is read.
-ExitStatus Open(HostOptions& options, Workbench& bench, std::string& error)
+ExitStatus Open(HostRequest& options, Workbench& bench, std::string& error)
 {
     const ExitStatus status = bench.OpenKit(options, error);
     return status != ExitOk ? status : bench.Prepare(options, error);
@@ -199,7 +199,7 @@ ExitStatus Open(HostOptions& options, Workbench& bench, std::string& error)
 // Every setting's eye, on one level scale unless --own-eye-scale (the
 // settings far outside the others on their own, CommonScale), and its
 // bathtub; all bathtubs again in one plot.
-void AddSweepPlots(const HostOptions& options, const Workbench& bench, const std::string& key,
+void AddSweepPlots(const HostRequest& options, const Workbench& bench, const std::string& key,
                    const std::vector<SweepPoint>& points, std::vector<std::pair<std::string, std::string>>& files)
 {
     std::vector<CommonScale::Extent> extents;
@@ -234,10 +234,10 @@ void AddSweepPlots(const HostOptions& options, const Workbench& bench, const std
 
 } // namespace
 
-int HostCommands::Run(const HostOptions& given)
+int HostCommands::Run(const HostRequest& given)
 {
     std::string error;
-    HostOptions options = given;
+    HostRequest options = given;
     Workbench bench;
     if (const ExitStatus status = Open(options, bench, error); status != ExitOk)
         return Fail(status, error);
@@ -269,16 +269,16 @@ int HostCommands::Run(const HostOptions& given)
     return ExitOk;
 }
 
-int HostCommands::Sweep(const HostOptions& given)
+int HostCommands::Sweep(const HostRequest& given)
 {
     std::string error;
-    HostOptions options = given;
+    HostRequest options = given;
     Workbench bench;
     if (const ExitStatus status = Open(options, bench, error); status != ExitOk)
         return Fail(status, error);
     std::string key;
     std::vector<std::string> values;
-    if (!SweepValues::Parse(options.SweepSpec, bench.Ami, key, values, error))
+    if (!SweepValues::Parse(*options.SweepSpec, bench.Ami, key, values, error))
         return Fail(ExitUsage, error);
     std::vector<SweepPoint> points(values.size());
     {
@@ -287,7 +287,7 @@ int HostCommands::Sweep(const HostOptions& given)
         std::vector<ExitStatus> status(values.size(), ExitOk);
         std::vector<std::string> errors(values.size());
         SweepProgress progress(values.size(), Simulation::TotalSamples(bench.Config(options)));
-        RunInParallel(values.size(), options.Jobs > 0 ? options.Jobs : EveryCore(), [&](std::size_t i) {
+        RunInParallel(values.size(), options.Jobs.value_or(EveryCore()), [&](std::size_t i) {
             const std::string label = key + "=" + values[i] + " (" + std::to_string(i + 1) + "/" +
                                       std::to_string(values.size()) + ")";
             status[i] = SweepOne(options, bench, key, values[i], progress.For(i, label), points[i], errors[i]);
@@ -333,7 +333,7 @@ int HostCommands::Sweep(const HostOptions& given)
     return ExitOk;
 }
 
-int HostCommands::Check(const HostOptions& options)
+int HostCommands::Check(const HostRequest& options)
 {
     const ModelCheckConfig config{Workbench::Checks(options), options.Settings};
     const KitCheckReport report =
@@ -351,7 +351,7 @@ int HostCommands::Check(const HostOptions& options)
     return report.Failed() ? ExitFailure : ExitOk;
 }
 
-int HostCommands::Iv(const HostOptions& options)
+int HostCommands::Iv(const HostRequest& options)
 {
     std::string error;
     IbisFile file;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/amihost/cli/HostOptions.h"
+#include "tools/amihost/host/HostRequest.h"
 
 // The subcommands of amihost on parsed options. Each prints its report
 // on standard output and returns the process exit status (ExitStatus): 0 on
@@ -14,10 +14,10 @@
 // report, which shows them too.
 class HostCommands {
 public:
-    static int Run(const HostOptions& options);
-    static int Sweep(const HostOptions& options);
-    static int Check(const HostOptions& options);
+    static int Run(const HostRequest& options);
+    static int Sweep(const HostRequest& options);
+    static int Check(const HostRequest& options);
     // The I-V tables of the [Model] --model names (else the file's only
     // [Model], or its only AMI model) into three CSV files in --out.
-    static int Iv(const HostOptions& options);
+    static int Iv(const HostRequest& options);
 };

@@ -24,7 +24,18 @@ std::string Resampling(const CsvReader::SignalSource& source)
     return text;
 }
 
-EdgeJitter Jitter(const HostOptions& options) { return EdgeJitter{options.RjUi, options.SjUi, options.SjHz}; }
+// The order of a PRBS stimulus: 7 for prbs7.
+int PrbsOrder(HostRequest::StimulusKind kind)
+{
+    switch (kind) {
+    case HostRequest::Prbs15: return 15;
+    case HostRequest::Prbs23: return 23;
+    case HostRequest::Prbs31: return 31;
+    default: return 7;
+    }
+}
+
+EdgeJitter Jitter(const HostRequest& options) { return EdgeJitter{options.RjUi, options.SjUi, options.SjHz}; }
 
 } // namespace
 
@@ -41,7 +52,7 @@ void Warn(const std::string& warning)
     std::fprintf(stderr, "amihost: warning: %s\n", warning.c_str());
 }
 
-ExitStatus Workbench::OpenKit(HostOptions& options, std::string& error)
+ExitStatus Workbench::OpenKit(HostRequest& options, std::string& error)
 {
     if (options.IbisPath.empty())
         return ExitOk;
@@ -63,7 +74,7 @@ ExitStatus Workbench::OpenKit(HostOptions& options, std::string& error)
     return ExitOk;
 }
 
-ExitStatus Workbench::ReadAmi(const HostOptions& options, std::string& error)
+ExitStatus Workbench::ReadAmi(const HostRequest& options, std::string& error)
 {
     std::string text;
     if (!TextFile::Read(options.AmiPath, AmiFile::MaxBytes, text, error) ||
@@ -76,28 +87,25 @@ ExitStatus Workbench::ReadAmi(const HostOptions& options, std::string& error)
     return ExitOk;
 }
 
-ExitStatus Workbench::ReadReceiver(const HostOptions& options, std::string& error)
+ExitStatus Workbench::ReadReceiver(const HostRequest& options, std::string& error)
 {
     if (options.RxModel.empty())
         return ExitOk;
     if (!Rx.Read(options.RxModel, options.RxAmi, options.RxModelName, error))
         return ExitFailure;
-    std::vector<ParameterString::Setting> settings(options.RxSettings.size());
-    for (std::size_t i = 0; i < settings.size(); ++i)
-        ParameterString::ParseSetting(options.RxSettings[i], settings[i], error); // its form was checked
-    if (!Rx.SetParameters(settings, error)) {
+    if (!Rx.SetParameters(options.RxSettings, error)) {
         error = "--rx-set: " + error;
         return ExitUsage;
     }
     return ExitOk;
 }
 
-bool Workbench::ReadChannel(const HostOptions& options, std::string& error)
+bool Workbench::ReadChannel(const HostRequest& options, std::string& error)
 {
     const double dt = options.BitTime / options.SamplesPerBit;
-    if (options.HasLoss) {
+    if (options.LossDb) {
         const std::size_t length = std::min<std::size_t>(LineBits * options.SamplesPerBit, std::size_t{1} << 20);
-        if (!Channel::Line(options.LossDb, options.BitTime, dt, length, Link, error)) {
+        if (!Channel::Line(*options.LossDb, options.BitTime, dt, length, Link, error)) {
             error = "--loss: " + error;
             return false;
         }
@@ -111,15 +119,15 @@ bool Workbench::ReadChannel(const HostOptions& options, std::string& error)
     } else if (!options.TouchstoneFile.empty()) {
         std::string text;
         TouchstoneChannel::Options touchstone;
-        touchstone.Order = options.S4pOrder == "1-3/2-4" ? ThroughPath::Through13And24 : ThroughPath::Through12And34;
-        touchstone.Ends = {options.TxR, options.RxR};
+        touchstone.Order = options.PairOrder;
+        touchstone.Ends = {options.TxR.value_or(0.0), options.RxR.value_or(0.0)};
         return TextFile::Read(options.TouchstoneFile, TouchstoneFile::MaxBytes, text, error) &&
                TouchstoneChannel::Make(text, options.TouchstoneFile, touchstone, dt, Link, error);
     }
     return true;
 }
 
-bool Workbench::ReadStimulus(const HostOptions& options, std::string& error)
+bool Workbench::ReadStimulus(const HostRequest& options, std::string& error)
 {
     if (!options.WaveFile.empty()) {
         std::string text;
@@ -136,13 +144,12 @@ bool Workbench::ReadStimulus(const HostOptions& options, std::string& error)
         }
         Drive = Stimulus::FromWave(std::move(wave), options.SamplesPerBit, options.WaveFile);
         Drive.Description += Resampling(source);
-    } else if (options.StimulusKind == "step") {
+    } else if (options.Stimulus == HostRequest::Step) {
         Drive = Stimulus::Step(options.Bits, options.SamplesPerBit, options.Amplitude);
-    } else if (options.StimulusKind == "pulse") {
+    } else if (options.Stimulus == HostRequest::Pulse) {
         Drive = Stimulus::Pulse(options.Bits, options.SamplesPerBit, options.Amplitude);
     } else {
-        Drive = Stimulus::Prbs(std::stoi(options.StimulusKind.substr(4)), options.Bits, options.SamplesPerBit,
-                               options.Amplitude);
+        Drive = Stimulus::Prbs(PrbsOrder(options.Stimulus), options.Bits, options.SamplesPerBit, options.Amplitude);
     }
     const EdgeJitter jitter = Jitter(options);
     if (jitter.Any())
@@ -150,7 +157,7 @@ bool Workbench::ReadStimulus(const HostOptions& options, std::string& error)
     return true;
 }
 
-ExitStatus Workbench::Prepare(const HostOptions& options, std::string& error)
+ExitStatus Workbench::Prepare(const HostRequest& options, std::string& error)
 {
     if (const ExitStatus status = ReadAmi(options, error); status != ExitOk)
         return status;
@@ -165,15 +172,15 @@ ExitStatus Workbench::Prepare(const HostOptions& options, std::string& error)
     return options.RxModel.empty() || Rx.Load(error) ? ExitOk : ExitFailure;
 }
 
-SimulationConfig Workbench::Config(const HostOptions& options) const
+SimulationConfig Workbench::Config(const HostRequest& options) const
 {
     SimulationConfig config;
     config.BitTime = options.BitTime;
     config.SamplesPerBit = options.SamplesPerBit;
     config.BlockSize = options.BlockSize;
     config.ResponseBits = options.ResponseBits;
-    config.SkipBits = options.SkipBits;
-    config.Receiver = options.Receiver;
+    config.SkipBits = options.SkipBits ? static_cast<long>(*options.SkipBits) : -1;
+    config.Receiver = options.ModelIsReceiver;
     config.NoiseRms = options.NoiseRms;
     config.NoiseSeed = NoiseSeed(options.Seed);
     config.TargetBer = options.TargetBer;
@@ -184,7 +191,7 @@ SimulationConfig Workbench::Config(const HostOptions& options) const
     return config;
 }
 
-ConformanceConfig Workbench::Checks(const HostOptions& options)
+ConformanceConfig Workbench::Checks(const HostRequest& options)
 {
     ConformanceConfig config;
     config.BitTime = options.BitTime;
@@ -195,13 +202,13 @@ ConformanceConfig Workbench::Checks(const HostOptions& options)
     return config;
 }
 
-void Workbench::PrintSetting(const HostOptions& options) const
+void Workbench::PrintSetting(const HostRequest& options) const
 {
     if (!Kit.empty())
         std::printf("kit         %s\n", Kit.c_str());
     std::printf("model       %s (root %s, %s)\n", options.ModelPath.c_str(), Ami.RootName.c_str(),
                 options.AmiPath.c_str());
-    std::printf("flow        %s\n", options.Receiver        ? "stimulus -> channel -> model (receiver) -> eye"
+    std::printf("flow        %s\n", options.ModelIsReceiver        ? "stimulus -> channel -> model (receiver) -> eye"
                                     : options.RxModel.empty() ? "stimulus -> model (transmitter) -> channel -> eye"
                                                               : "stimulus -> model (transmitter) -> channel -> "
                                                                 "receiver -> eye");
@@ -228,7 +235,7 @@ std::uint64_t Workbench::NoiseSeed(unsigned seed)
     return std::uint64_t{seed} + 0x9E3779B97F4A7C15u;
 }
 
-std::string Workbench::Conditions(const HostOptions& options) const
+std::string Workbench::Conditions(const HostRequest& options) const
 {
     char rate[32];
     std::snprintf(rate, sizeof rate, "%g Gb/s", 1e-9 / options.BitTime);

@@ -5,7 +5,7 @@
 
 #include "tools/amihost/amifile/AmiFile.h"
 #include "tools/amihost/channel/Channel.h"
-#include "tools/amihost/cli/HostOptions.h"
+#include "tools/amihost/host/HostRequest.h"
 #include "tools/amihost/host/AmiModel.h"
 #include "tools/amihost/host/Conformance.h"
 #include "tools/amihost/host/Receiver.h"
@@ -42,31 +42,31 @@ struct Workbench {
     // one) and the Executable line of this platform, and puts the library
     // and the .ami file it names, beside the .ibs, into `options`. Nothing
     // without FILE.ibs.
-    ExitStatus OpenKit(HostOptions& options, std::string& error);
+    ExitStatus OpenKit(HostRequest& options, std::string& error);
 
     // The .ami file and the parameter string.
-    ExitStatus ReadAmi(const HostOptions& options, std::string& error);
+    ExitStatus ReadAmi(const HostRequest& options, std::string& error);
 
     // Everything, for run and sweep.
-    ExitStatus Prepare(const HostOptions& options, std::string& error);
+    ExitStatus Prepare(const HostRequest& options, std::string& error);
 
-    SimulationConfig Config(const HostOptions& options) const;
+    SimulationConfig Config(const HostRequest& options) const;
 
     // The settings of check's conformance runs.
-    static ConformanceConfig Checks(const HostOptions& options);
+    static ConformanceConfig Checks(const HostRequest& options);
 
     // The report's opening lines: model, flow, timing, stimulus, channel.
-    void PrintSetting(const HostOptions& options) const;
+    void PrintSetting(const HostRequest& options) const;
 
     // What a plot's subtitle says of the run: data rate, channel, stimulus
     // (with its jitter) and noise.
-    std::string Conditions(const HostOptions& options) const;
+    std::string Conditions(const HostRequest& options) const;
 
     // The noise generator's seed for --seed.
     static std::uint64_t NoiseSeed(unsigned seed);
 
 private:
-    ExitStatus ReadReceiver(const HostOptions& options, std::string& error);
-    bool ReadChannel(const HostOptions& options, std::string& error);
-    bool ReadStimulus(const HostOptions& options, std::string& error);
+    ExitStatus ReadReceiver(const HostRequest& options, std::string& error);
+    bool ReadChannel(const HostRequest& options, std::string& error);
+    bool ReadStimulus(const HostRequest& options, std::string& error);
 };

@@ -11,17 +11,17 @@
 int main(int argc, char** argv)
 {
     try {
-        HostOptions options;
+        HostRequest options;
         std::string error;
         if (!CommandLine::Parse(argc, argv, options, error))
             return Fail(ExitUsage, error + " (amihost --help shows the usage)");
         switch (options.Action) {
-        case HostOptions::Help: std::fputs(CommandLine::Usage().c_str(), stdout); return ExitOk;
-        case HostOptions::Version: std::printf("%s\n", CommandLine::Version().c_str()); return ExitOk;
-        case HostOptions::Run: return HostCommands::Run(options);
-        case HostOptions::Sweep: return HostCommands::Sweep(options);
-        case HostOptions::Check: return HostCommands::Check(options);
-        case HostOptions::Iv: return HostCommands::Iv(options);
+        case HostRequest::Help: std::fputs(CommandLine::Usage().c_str(), stdout); return ExitOk;
+        case HostRequest::Version: std::printf("%s\n", CommandLine::Version().c_str()); return ExitOk;
+        case HostRequest::Run: return HostCommands::Run(options);
+        case HostRequest::Sweep: return HostCommands::Sweep(options);
+        case HostRequest::Check: return HostCommands::Check(options);
+        case HostRequest::Iv: return HostCommands::Iv(options);
         }
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "amihost: error: out of memory\n");
