@@ -33,8 +33,8 @@ std::string MakeKit(const std::string& name)
 ModelCheckConfig Short()
 {
     ModelCheckConfig config;
-    config.Timing.Bits = 24;
-    config.Timing.SamplesPerBit = 8;
+    config.Bits = 24;
+    config.SamplesPerBit = 8;
     return config;
 }
 

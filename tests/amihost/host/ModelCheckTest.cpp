@@ -31,8 +31,8 @@ KitCheckReport Check(const std::string& library, const std::string& amiText,
     std::string error;
     EXPECT_TRUE(AmiFile::Read(amiText, "m.ami", ami, error)) << error;
     ModelCheckConfig config;
-    config.Timing.Bits = 24;
-    config.Timing.SamplesPerBit = 8;
+    config.Bits = 24;
+    config.SamplesPerBit = 8;
     config.Settings = settings;
     KitCheckReport report;
     ModelCheck::Run(library, ami, config, report);

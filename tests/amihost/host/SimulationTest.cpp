@@ -47,7 +47,7 @@ struct Bench {
         Config.SamplesPerBit = Spb;
         Config.BlockSize = 7; // calls that cut bits and the step run anywhere
         Config.ResponseBits = 16;
-        Config.Receiver = receiver;
+        Config.ModelRole = receiver ? SimulationConfig::Receiver : SimulationConfig::Transmitter;
         Config.Link = &Link;
         Config.Drive = &Drive;
     }

@@ -2,8 +2,12 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <set>
+#include <utility>
 
 #include "tools/amihost/cli/OptionTable.h"
 #include "tools/amihost/host/Receiver.h"
@@ -31,6 +35,40 @@ const char* const Description =
     "The .ibs file names the library and the .ami file of this platform; run, sweep and check also take\n"
     "LIBRARY FILE.ami in its place.\n";
 
+// CLI11's help, with the options an option needs or excludes listed in the
+// order of the table: CLI11 keeps them in a set of pointers, whose order is
+// that of the heap and so may differ from one build or system to another.
+class TableOrderFormatter : public CLI::Formatter {
+public:
+    explicit TableOrderFormatter(std::vector<const CLI::Option*> order) : order_(std::move(order)) {}
+
+    std::string make_option_opts(const CLI::Option* option) const override
+    {
+        std::string text = CLI::Formatter::make_option_opts(option);
+        const std::size_t cut = std::min(text.find(" Needs:"), text.find(" Excludes:"));
+        if (cut == std::string::npos)
+            return text;
+        text.erase(cut);
+        text += List("Needs", option->get_needs());
+        text += List("Excludes", option->get_excludes());
+        return text;
+    }
+
+private:
+    std::string List(const std::string& label, const std::set<CLI::Option*>& options) const
+    {
+        if (options.empty())
+            return std::string();
+        std::string text = " " + get_label(label) + ":";
+        for (const CLI::Option* option : order_)
+            if (options.count(const_cast<CLI::Option*>(option)))
+                text += " " + option->get_name();
+        return text;
+    }
+
+    std::vector<const CLI::Option*> order_;
+};
+
 // The parser of one command line; what the table leaves as given (the
 // texts of --set and --param, the words of enumerators, values whose absence
 // counts) and the file names become the request once parsing is done.
@@ -44,8 +82,10 @@ struct Parser {
         App.set_help_flag("-h,--help", "this text");
         App.set_version_flag("--version", CommandLine::Version(), "the version of amihost");
         App.require_subcommand(0, 1);
-        App.get_formatter()->column_width(34);
         OptionTable::Declare(App, request, Given);
+        auto formatter = std::make_shared<TableOrderFormatter>(static_cast<const CLI::App&>(App).get_options());
+        formatter->column_width(34);
+        App.formatter(formatter);
         const std::vector<std::string> commands = NamesOf<HostRequest::Command>();
         for (std::size_t i = 0; i < commands.size(); ++i) {
             CLI::App* command = App.add_subcommand(commands[i], CommandHelp[i]);

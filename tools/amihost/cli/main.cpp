@@ -6,22 +6,21 @@
 
 #include "tools/amihost/cli/CommandLine.h"
 #include "tools/amihost/cli/HostCommands.h"
-#include "tools/amihost/cli/Workbench.h"
 
 int main(int argc, char** argv)
 {
     try {
-        HostRequest options;
+        HostRequest request;
         std::string error;
-        if (!CommandLine::Parse(argc, argv, options, error))
-            return Fail(ExitUsage, error + " (amihost --help shows the usage)");
-        switch (options.Action) {
+        if (!CommandLine::Parse(argc, argv, request, error))
+            return HostCommands::Fail(ExitUsage, error + " (amihost --help shows the usage)");
+        switch (request.Action) {
         case HostRequest::Help: std::fputs(CommandLine::Usage().c_str(), stdout); return ExitOk;
         case HostRequest::Version: std::printf("%s\n", CommandLine::Version().c_str()); return ExitOk;
-        case HostRequest::Run: return HostCommands::Run(options);
-        case HostRequest::Sweep: return HostCommands::Sweep(options);
-        case HostRequest::Check: return HostCommands::Check(options);
-        case HostRequest::Iv: return HostCommands::Iv(options);
+        case HostRequest::Run: return HostCommands::Run(request);
+        case HostRequest::Sweep: return HostCommands::Sweep(request);
+        case HostRequest::Check: return HostCommands::Check(request);
+        case HostRequest::Iv: return HostCommands::Iv(request);
         }
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "amihost: error: out of memory\n");

@@ -5,6 +5,7 @@
 #include <memory>
 #include <set>
 
+#include "tools/amihost/host/Kit.h"
 #include "tools/amihost/ibis/IbisFile.h"
 #include "tools/amihost/ibis/IbisRules.h"
 #include "tools/amihost/ibis/IbisSyntax.h"
@@ -126,7 +127,7 @@ void CheckModel(const IbisFile& file, const IbisModel& model, const IbisPlatform
     IbisExecutableChoice choice;
     KitCheckItem& item = report.Run("executable", [&](KitCheckItem& it) {
         std::string error;
-        if (!file.FindExecutable(model, platform, choice, error))
+        if (!Kit::Executable(file, model, platform, choice, error))
             it.Add(Level::Error, "", error);
         else
             it.Summary = choice.Executable->Platform + " (line " + std::to_string(choice.Executable->Line) + "): " +
@@ -143,6 +144,16 @@ void CheckModel(const IbisFile& file, const IbisModel& model, const IbisPlatform
         report.Skip("model-checks", "not run: its library is missing");
     else
         ModelCheck::Run(choice.Library, *ami->second, config, report);
+}
+
+// The rules of IBIS itself, on the file as read: a step of its own.
+void IbisRulesStep(const IbisFile& file, KitCheckReport& report)
+{
+    report.Run("ibis-rules", [&](KitCheckItem& item) {
+        item.Findings = IbisRules::Check(file);
+        item.Summary = "the rules simulators' IBIS readers enforce (lines of up to " +
+                       std::to_string(IbisRules::LineLimit(file)) + " characters)";
+    });
 }
 
 } // namespace
@@ -163,11 +174,7 @@ KitCheckReport KitCheck::FromIbis(const std::string& path, const std::string& mo
     });
     if (!read)
         return report;
-    report.Run("ibis-rules", [&](KitCheckItem& item) {
-        item.Findings = IbisRules::Check(file);
-        item.Summary = "the rules simulators' IBIS readers enforce (lines of up to " +
-                       std::to_string(IbisRules::LineLimit(file)) + " characters)";
-    });
+    IbisRulesStep(file, report);
     std::vector<const IbisModel*> models;
     report.Run("algorithmic-models",
                [&](KitCheckItem& item) { models = SelectModels(file, modelName, item, report.UsageError); });
@@ -202,4 +209,23 @@ KitCheckReport KitCheck::FromLibrary(const std::string& library, const std::stri
     else
         ModelCheck::Run(library, *amis[ami], config, report);
     return report;
+}
+
+ModelCheckConfig KitCheck::Config(const HostRequest& request)
+{
+    ModelCheckConfig config;
+    config.BitTime = request.BitTime;
+    config.SamplesPerBit = request.SamplesPerBit;
+    config.Bits = request.Bits;
+    config.BlockSize = request.BlockSize;
+    config.Seed = request.Seed;
+    config.Settings = request.Settings;
+    return config;
+}
+
+KitCheckReport KitCheck::Run(const HostRequest& request)
+{
+    return request.IbisPath.empty()
+               ? FromLibrary(request.ModelPath, request.AmiPath, Config(request))
+               : FromIbis(request.IbisPath, request.ModelName, IbisPlatform::Host(), Config(request));
 }

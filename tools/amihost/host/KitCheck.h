@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "tools/amihost/host/HostRequest.h"
 #include "tools/amihost/host/KitCheckReport.h"
 #include "tools/amihost/host/ModelCheck.h"
 #include "tools/amihost/ibis/IbisPlatform.h"
@@ -32,4 +33,11 @@ public:
 
     static KitCheckReport FromLibrary(const std::string& library, const std::string& ami,
                                       const ModelCheckConfig& config);
+
+    // What `amihost check` asks: FromIbis with FILE.ibs (for this platform),
+    // else FromLibrary, with the request's timing, test waves and --set.
+    static KitCheckReport Run(const HostRequest& request);
+
+    // The request's timing, test waves and --set.
+    static ModelCheckConfig Config(const HostRequest& request);
 };

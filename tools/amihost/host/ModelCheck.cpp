@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <random>
 
-#include "tools/amihost/host/AmiModel.h"
 #include "tools/amihost/host/AmiSession.h"
 #include "tools/amihost/signal/Stimulus.h"
 
@@ -24,6 +24,212 @@ int ReservedLine(const AmiFile& ami, const char* name)
         if (entry.Reserved && entry.Name == name)
             return entry.Line;
     return 0;
+}
+
+struct Context {
+    const AmiModel& Model;
+    const ModelCheckConfig& Config;
+    const std::string& Parameters;
+    std::vector<double> Impulse;
+    std::string ClockFault; // first bad clock-time list seen, if any
+    std::size_t ClockCalls = 0;
+
+    double SampleInterval() const { return Config.BitTime / Config.SamplesPerBit; }
+
+    bool Open(AmiSession& session, std::string& error)
+    {
+        return session.Init(Impulse, SampleInterval(), Config.BitTime, Parameters, error);
+    }
+
+    // One GetWave, with the clock-time list inspected.
+    bool Call(AmiSession& session, double* wave, std::size_t n, std::string& error)
+    {
+        if (!session.GetWave(wave, n, error))
+            return false;
+        ++ClockCalls;
+        if (ClockFault.empty())
+            InspectClock(session.ClockTimes(), n);
+        return true;
+    }
+
+    void InspectClock(const std::vector<double>& clock, std::size_t n)
+    {
+        double last = -1.0;
+        for (std::size_t i = 0; i < clock.size(); ++i) {
+            if (clock[i] == -1.0)
+                return;
+            if (!std::isfinite(clock[i]) || clock[i] < 0.0 || clock[i] <= last) {
+                char text[160];
+                std::snprintf(text, sizeof text,
+                              "after a call of %zu samples clock_times[%zu] is %g, before any end mark -1", n, i,
+                              clock[i]);
+                ClockFault = text;
+                return;
+            }
+            last = clock[i];
+        }
+        ClockFault = "after a call of " + std::to_string(n) + " samples clock_times holds no end mark -1";
+    }
+
+    // A whole wave through one new instance, cut into the given block sizes
+    // (repeated to the end).
+    bool Through(std::vector<double>& wave, const std::vector<std::size_t>& blocks, std::string& error)
+    {
+        AmiSession session(Model);
+        if (!Open(session, error))
+            return false;
+        std::size_t next = 0;
+        for (std::size_t start = 0; start < wave.size(); ++next) {
+            const std::size_t n = std::min(blocks[next % blocks.size()], wave.size() - start);
+            if (!Call(session, wave.data() + start, n, error))
+                return false;
+            start += n;
+        }
+        if (!session.Close()) {
+            error = "AMI_Close returned 0";
+            return false;
+        }
+        return true;
+    }
+};
+
+// "" when equal bit for bit, else where they first differ.
+std::string Difference(const std::vector<double>& expected, const std::vector<double>& actual)
+{
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        if (std::memcmp(&expected[i], &actual[i], sizeof(double)) != 0) {
+            char text[160];
+            std::snprintf(text, sizeof text, "sample %zu is %.17g instead of %.17g", i, actual[i], expected[i]);
+            return text;
+        }
+    return "";
+}
+
+// FNV-1a (64 bits) over the bytes of the samples: two builds of a model on
+// different systems give the same value exactly when their outputs agree bit
+// for bit.
+std::string Checksum(const std::vector<double>& wave)
+{
+    std::uint64_t hash = 14695981039346656037ull;
+    for (double sample : wave) {
+        unsigned char bytes[sizeof(double)];
+        std::memcpy(bytes, &sample, sizeof bytes);
+        for (unsigned char byte : bytes)
+            hash = (hash ^ byte) * 1099511628211ull;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
+    return text;
+}
+
+// What one wave check found: it passed, with what it saw, or failed, with why.
+struct Verdict {
+    bool Pass = false;
+    std::string Reason;
+};
+
+Verdict Result(const char*, bool pass, const std::string& reason) { return Verdict{pass, reason}; }
+
+// The two test waves and the reference: the first wave through one instance in one call.
+struct Waves {
+    Stimulus First;
+    Stimulus Second;
+    std::vector<double> Reference;
+};
+
+Verdict CheckInitDefaults(Context& context)
+{
+    AmiSession session(context.Model);
+    std::string error;
+    const bool opened = context.Open(session, error);
+    const std::string message = session.Message();
+    const bool closed = session.Close();
+    if (!opened)
+        return Result("init-defaults", false, error);
+    if (!closed)
+        return Result("init-defaults", false, "AMI_Init succeeded but AMI_Close returned 0");
+    return Result("init-defaults", true,
+                  "AMI_Init returned 1 with " + context.Parameters +
+                      (message.empty() ? ", no message" : ", message: " + message));
+}
+
+Verdict CheckBlockIndependence(Context& context, const Waves& waves)
+{
+    const std::size_t block = context.Config.BlockSize;
+    std::mt19937 random(context.Config.Seed);
+    std::uniform_int_distribution<std::size_t> size(1, 2 * block);
+    std::vector<std::size_t> blocks = {1, 2, 3};
+    for (int i = 0; i < 64; ++i)
+        blocks.push_back(size(random));
+    std::vector<double> cut = waves.First.Wave;
+    std::string error;
+    if (!context.Through(cut, blocks, error))
+        return Result("block-independence", false, error);
+    if (const std::string where = Difference(waves.Reference, cut); !where.empty())
+        return Result("block-independence", false, "random block sizes change the output: " + where);
+    return Result("block-independence", true,
+                  std::to_string(cut.size()) + " samples in blocks of 1 .. " + std::to_string(2 * block) +
+                      " equal the one-call output bit for bit (output checksum " + Checksum(waves.Reference) + ")");
+}
+
+// Two live instances on the two waves, their calls interleaved block by block.
+bool Interleave(Context& context, std::vector<double>& a, std::vector<double>& b, std::string& error)
+{
+    const std::size_t block = context.Config.BlockSize;
+    AmiSession one(context.Model);
+    AmiSession two(context.Model);
+    bool ok = context.Open(one, error) && context.Open(two, error);
+    for (std::size_t start = 0; ok && start < a.size(); start += block)
+        ok = context.Call(one, a.data() + start, std::min(block, a.size() - start), error) &&
+             context.Call(two, b.data() + start, std::min(block, b.size() - start), error);
+    const bool closedOne = one.Close();
+    const bool closedTwo = two.Close();
+    if (ok && !(closedOne && closedTwo)) {
+        error = "AMI_Close returned 0";
+        return false;
+    }
+    return ok;
+}
+
+Verdict CheckInstancesIndependent(Context& context, const Waves& waves)
+{
+    std::vector<double> alone = waves.Second.Wave;
+    std::vector<double> a = waves.First.Wave;
+    std::vector<double> b = waves.Second.Wave;
+    std::string error;
+    if (!context.Through(alone, {alone.size()}, error) || !Interleave(context, a, b, error))
+        return Result("instances-independent", false, error);
+    if (const std::string where = Difference(waves.Reference, a); !where.empty())
+        return Result("instances-independent", false, "the first instance's " + where);
+    if (const std::string where = Difference(alone, b); !where.empty())
+        return Result("instances-independent", false, "the second instance's " + where);
+    return Result("instances-independent", true,
+                  "two live instances on different waves, calls interleaved, each equal their one-instance output");
+}
+
+Verdict CheckRepeatedInitClose(Context& context, const Waves& waves)
+{
+    const int cycles = 5;
+    for (int i = 1; i <= cycles; ++i) {
+        std::vector<double> again = waves.First.Wave;
+        std::string error;
+        if (!context.Through(again, {context.Config.BlockSize}, error))
+            return Result("repeated-init-close", false, "cycle " + std::to_string(i) + ": " + error);
+        if (const std::string where = Difference(waves.Reference, again); !where.empty())
+            return Result("repeated-init-close", false, "cycle " + std::to_string(i) + ": " + where);
+    }
+    return Result("repeated-init-close", true,
+                  std::to_string(cycles) + " Init/GetWave/Close cycles succeed with the same output");
+}
+
+// Judged on every AMI_GetWave call the checks before it made.
+Verdict CheckClockEndMark(const Context& context)
+{
+    if (!context.ClockFault.empty())
+        return Result("clock-end-mark", false, context.ClockFault);
+    return Result("clock-end-mark", true,
+                  "all " + std::to_string(context.ClockCalls) +
+                      " AMI_GetWave calls left the end mark -1 in clock_times");
 }
 
 const char* Flag(int value) { return value < 0 ? "not declared" : value ? "True" : "False"; }
@@ -80,7 +286,7 @@ void GetWaveExists(const AmiFile& ami, const AmiModel& model, KitCheckItem& item
 
 // A channel for AMI_Init to equalise: h(t) of a first-order low pass of DC
 // gain 1 and a time constant of one bit, over 16 bits, in 1/s.
-std::vector<double> ChannelImpulse(const ConformanceConfig& timing)
+std::vector<double> ChannelImpulse(const ModelCheckConfig& timing)
 {
     const double dt = timing.BitTime / timing.SamplesPerBit;
     const double a = std::exp(-1.0 / timing.SamplesPerBit);
@@ -94,7 +300,7 @@ std::vector<double> ChannelImpulse(const ConformanceConfig& timing)
 }
 
 void InitReturnsImpulse(const AmiFile& ami, const AmiModel& model, const std::string& parameters,
-                        const ConformanceConfig& timing, KitCheckItem& item)
+                        const ModelCheckConfig& timing, KitCheckItem& item)
 {
     const std::vector<double> impulse = ChannelImpulse(timing);
     AmiSession session(model);
@@ -131,20 +337,50 @@ void InitReturnsImpulse(const AmiFile& ami, const AmiModel& model, const std::st
                    (unchanged ? "leaves the impulse unchanged" : "changes the impulse");
 }
 
-void Conformances(const std::string& library, const AmiModel& model, const AmiFile& ami,
-                  const std::string& parameters, const ConformanceConfig& timing, KitCheckReport& report)
+// One wave check as an item: its summary when it passes, an Error on the
+// library when it fails.
+void Record(KitCheckReport& report, const char* name, const std::string& library, const Verdict& verdict)
 {
-    for (const ConformanceResult& r : Conformance::Run(model, ami, parameters, timing)) {
-        if (r.Name == "symbols")
-            continue; // getwave-exists judges the exports together with the .ami's declaration
-        report.Run(r.Name, [&](KitCheckItem& item) {
-            item.Skipped = r.Skipped;
-            if (r.Pass)
-                item.Summary = r.Reason;
-            else
-                item.Add(Level::Error, library, r.Reason);
-        });
+    report.Run(name, [&](KitCheckItem& item) {
+        if (verdict.Pass)
+            item.Summary = verdict.Reason;
+        else
+            item.Add(Level::Error, library, verdict.Reason);
+    });
+}
+
+const char* const WaveChecks[] = {"block-independence", "instances-independent", "repeated-init-close",
+                                  "clock-end-mark"};
+
+// init-defaults and the wave checks, on a unit impulse: AMI_Init with the
+// parameter string, then the output's independence of the block sizes, of
+// another live instance and of earlier Init/Close cycles, and the end mark
+// of the clock times after every call. Without AMI_GetWave the wave checks
+// are skipped.
+void WaveContract(const std::string& library, const AmiModel& model, const std::string& parameters,
+                  const ModelCheckConfig& config, KitCheckReport& report)
+{
+    Context context{model, config, parameters, {}, std::string(), 0};
+    context.Impulse.assign(1, 1.0 / context.SampleInterval());
+    Record(report, "init-defaults", library, CheckInitDefaults(context));
+    if (!model.GetWave) {
+        for (const char* name : WaveChecks)
+            report.Skip(name, "skipped: the model has no AMI_GetWave");
+        return;
     }
+    Waves waves{Stimulus::Prbs(7, config.Bits, config.SamplesPerBit, 1.0),
+                Stimulus::Prbs(15, config.Bits, config.SamplesPerBit, 0.8), {}};
+    waves.Reference = waves.First.Wave;
+    std::string error;
+    if (!context.Through(waves.Reference, {waves.Reference.size()}, error)) {
+        for (const char* name : WaveChecks)
+            Record(report, name, library, Result(name, false, "the one-call run failed: " + error));
+        return;
+    }
+    Record(report, "block-independence", library, CheckBlockIndependence(context, waves));
+    Record(report, "instances-independent", library, CheckInstancesIndependent(context, waves));
+    Record(report, "repeated-init-close", library, CheckRepeatedInitClose(context, waves));
+    Record(report, "clock-end-mark", library, CheckClockEndMark(context));
 }
 
 // One declared value on a new instance, the other parameters at their
@@ -163,7 +399,7 @@ void TryValue(const AmiModel& model, const AmiFile& ami, const AmiParameterDefin
         item.Add(Level::ProgramBug, where, name + ": the .ami's definition refuses a value it declares: " + error);
         return;
     }
-    const ConformanceConfig& t = config.Timing;
+    const ModelCheckConfig& t = config;
     AmiSession session(model);
     if (!session.Init({}, t.BitTime / t.SamplesPerBit, t.BitTime, parameters, error)) {
         item.Add(Level::Error, where, name + ": " + error);
@@ -233,9 +469,9 @@ void ModelCheck::Run(const std::string& library, const AmiFile& ami, const Model
         return;
     }
     report.Run("getwave-exists", [&](KitCheckItem& item) { GetWaveExists(ami, model, item); });
-    Conformances(library, model, ami, parameters, config.Timing, report);
+    WaveContract(library, model, parameters, config, report);
     report.Run("init-returns-impulse",
-               [&](KitCheckItem& item) { InitReturnsImpulse(ami, model, parameters, config.Timing, item); });
+               [&](KitCheckItem& item) { InitReturnsImpulse(ami, model, parameters, config, item); });
     report.Run("declared-values", [&](KitCheckItem& item) { TryDeclaredValues(model, ami, config, item); });
 }
 

@@ -6,13 +6,16 @@
 
 #include "tools/amihost/amifile/AmiFile.h"
 #include "tools/amihost/amifile/ParameterString.h"
-#include "tools/amihost/host/Conformance.h"
 #include "tools/amihost/host/KitCheckReport.h"
 
-// What `amihost check` runs on the models: the timing and test waves of the
-// conformance checks, and the --set values that every run starts from.
+// What `amihost check` runs on the models: the timing, the test waves of
+// the wave checks, and the --set values that every run starts from.
 struct ModelCheckConfig {
-    ConformanceConfig Timing; // its Impulse is not used: each check hands AMI_Init its own
+    double BitTime = 1e-10;       // seconds
+    int SamplesPerBit = 32;
+    std::size_t Bits = 256;       // length of the test waves
+    std::size_t BlockSize = 1024; // samples per AMI_GetWave call
+    unsigned Seed = 1;            // of the random block sizes
     std::vector<ParameterString::Setting> Settings;
 };
 
@@ -26,9 +29,23 @@ struct ModelCheckConfig {
 //   getwave-exists        GetWave_Exists is declared (IBIS-AMI requires it)
 //                         and agrees with the export of AMI_GetWave (an
 //                         export the .ami denies is a Warning: never called)
-//   init-defaults ... clock-end-mark
-//                         the conformance checks (Conformance) with the
-//                         .ami's defaults and --set; each failure an Error
+//   init-defaults         AMI_Init with the .ami's defaults and --set returns
+//                         1 and a handle, and AMI_Close returns 1
+//   block-independence    the output does not depend on how the wave is cut
+//                         into AMI_GetWave calls: random block sizes (1 ..
+//                         2 x the block size) give the one-call output bit for
+//                         bit; its summary carries a checksum (FNV-1a, 64 bits)
+//                         of that output, so builds on different systems can
+//                         be compared
+//   instances-independent two live instances fed different waves (PRBS7 and
+//                         PRBS15), their calls interleaved, each give their
+//                         one-instance output
+//   repeated-init-close   several Init/GetWave/Close cycles all succeed and
+//                         give the same output bit for bit
+//   clock-end-mark        after every AMI_GetWave the clock times hold the end
+//                         mark -1 with only ascending, non-negative times before it
+//                         (these four are skipped without AMI_GetWave; each
+//                         failure of the five is an Error on the library)
 //   init-returns-impulse  Init_Returns_Impulse is declared and agrees with
 //                         what AMI_Init does to a channel impulse handed to
 //                         it: True but returned unchanged is a Warning (a

@@ -1,19 +1,7 @@
 #include "tools/amihost/host/Receiver.h"
 
-#include "tools/amihost/ibis/IbisFile.h"
-#include "tools/amihost/ibis/IbisSyntax.h"
+#include "tools/amihost/host/Kit.h"
 #include "tools/amihost/signal/TextFile.h"
-
-namespace {
-
-// A receiving Model_type: Input..., I/O... (IBIS writes them in any case).
-bool Receives(const IbisModel& model)
-{
-    const std::string type = IbisSyntax::LowerCase(model.ModelType.Text);
-    return type.rfind("input", 0) == 0 || type.rfind("i/o", 0) == 0;
-}
-
-} // namespace
 
 bool Receiver::IsIbis(const std::string& path)
 {
@@ -26,25 +14,13 @@ bool Receiver::Read(const std::string& model, const std::string& ami, const std:
     LibraryPath = model;
     AmiPath = ami;
     if (IsIbis(model)) {
-        IbisFile file;
-        if (!IbisFile::ReadFile(model, file, error))
+        Kit kit;
+        ExitStatus status = ExitOk;
+        if (!kit.Open(model, ibisModel, Kit::ReceiverModel, error, status))
             return false;
-        const IbisModel* chosen = file.SelectAmiModel(ibisModel, error);
-        if (!chosen)
-            return false;
-        if (!Receives(*chosen)) {
-            const int line = chosen->ModelType.Line ? chosen->ModelType.Line : chosen->Line;
-            error = model + ":" + std::to_string(line) + ": [Model] " + IbisSyntax::Shown(chosen->Name) +
-                    " is Model_type " + IbisSyntax::Shown(chosen->ModelType.Text) +
-                    ", not a receiver (Input or I/O)";
-            return false;
-        }
-        IbisExecutableChoice choice;
-        if (!file.FindExecutable(*chosen, IbisPlatform::Host(), choice, error))
-            return false;
-        LibraryPath = choice.Library;
-        AmiPath = choice.ParameterFile;
-        Origin = "[Model] " + chosen->Name + " of " + model;
+        LibraryPath = kit.Line.Library;
+        AmiPath = kit.Line.ParameterFile;
+        Origin = "[Model] " + kit.Model->Name + " of " + model;
     }
     std::string text;
     return TextFile::Read(AmiPath, AmiFile::MaxBytes, text, error) && AmiFile::Read(text, AmiPath, Ami, error);

@@ -38,7 +38,8 @@ bool Drive(const AmiModel& model, const SimulationConfig& config, const std::vec
         record->ParametersOut = session.ParametersOut();
     }
     impulseOut = session.ImpulseOut();
-    std::vector<double>* clock = record && config.Receiver ? &record->ClockTimes : nullptr;
+    const bool receiver = config.ModelRole == SimulationConfig::Receiver;
+    std::vector<double>* clock = record && receiver ? &record->ClockTimes : nullptr;
     if (!session.Process(wave, config.BlockSize, progress, error, clock))
         return false;
     if (!session.Close()) {
@@ -74,13 +75,13 @@ bool ThroughChain(const AmiModel& model, const SimulationConfig& config, const s
     std::vector<double> impulse = channel.ImpulseMatrix(config.SampleInterval());
     if (config.Rx)
         impulse.resize(impulse.size() + config.ResponseBits * static_cast<std::size_t>(config.SamplesPerBit), 0.0);
-    if (config.Receiver)
+    if (config.ModelRole == SimulationConfig::Receiver)
         wave = channel.Apply(wave);
     std::vector<double> txImpulse;
     if (!Drive(model, config, impulse, parameters, wave, record, txImpulse, progress, error))
         return false;
     modelOut = wave;
-    if (config.Receiver)
+    if (config.ModelRole == SimulationConfig::Receiver)
         return true;
     if (!config.Rx) {
         wave = channel.Apply(wave);
@@ -105,8 +106,8 @@ void MeasureEye(const SimulationConfig& config, SimulationResult& result)
     const std::size_t spb = static_cast<std::size_t>(config.SamplesPerBit);
     const std::size_t bits = config.Drive->Bits.size();
     std::size_t skip = 0;
-    if (config.SkipBits >= 0) {
-        skip = static_cast<std::size_t>(config.SkipBits);
+    if (config.SkipBits) {
+        skip = *config.SkipBits;
     } else {
         skip = StepAnalysis::SettleBits(result.RxStep, result.StepEdge, config.SamplesPerBit, 0.02);
         if (config.Rx && config.Rx->Ami.IgnoreBits > 0)
@@ -165,14 +166,14 @@ bool Simulation::Run(const AmiModel& model, const SimulationConfig& config, cons
                       After(progress, passes * config.Drive->Wave.size()), error))
         return false;
     result.RxStep = std::move(step);
-    if (config.Receiver) {
+    if (config.ModelRole == SimulationConfig::Receiver) {
         result.DeemphasisDb = std::numeric_limits<double>::quiet_NaN();
     } else {
         result.TxStep = std::move(modelStep);
         result.DeemphasisDb = StepAnalysis::DeemphasisDb(result.TxStep, result.StepEdge, config.SamplesPerBit);
     }
     result.Pulse = StepAnalysis::PulseFromStep(result.RxStep, config.SamplesPerBit);
-    result.SteadyLevel = config.Receiver ? result.RxStep.back() : result.TxStep.back();
+    result.SteadyLevel = config.ModelRole == SimulationConfig::Receiver ? result.RxStep.back() : result.TxStep.back();
 
     MeasureEye(config, result);
     const double swing = config.Drive->Swing * std::fabs(result.RxStep.back());

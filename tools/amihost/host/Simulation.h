@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -51,14 +52,17 @@ struct SimulationConfig {
     int SamplesPerBit = 32;
     std::size_t BlockSize = 1024;   // samples per AMI_GetWave call
     std::size_t ResponseBits = 96;  // length of the step run after its edge
-    long SkipBits = -1;             // bits left out of the eye; -1: from the step response
-    bool Receiver = false;          // the model is a receiver
+    // Which end of the link the model is.
+    enum Role { Transmitter, Receiver };
+
+    std::optional<std::size_t> SkipBits; // bits left out of the eye; absent: from the step response
+    Role ModelRole = Transmitter;
     double NoiseRms = 0.0;          // Gaussian noise at the eye, signal units rms
     std::uint64_t NoiseSeed = 1;    // its generator's seed
     double TargetBer = 1e-12;       // of the eye's height and width at a BER
     const Channel* Link = nullptr;  // never null when run
     const Stimulus* Drive = nullptr;
-    const ::Receiver* Rx = nullptr; // a receiver model after the channel (transmitters only); null: none
+    const ::Receiver* Rx = nullptr; // a receiver model after the channel (Transmitter only); null: none
     bool TxReturnsImpulse = false;  // the model's .ami declares Init_Returns_Impulse True
 
     double SampleInterval() const { return BitTime / SamplesPerBit; }

@@ -24,11 +24,12 @@ std::string RunReport::WaveCsv(const SimulationConfig& config, const SimulationR
 std::string RunReport::StepCsv(const SimulationConfig& config, const SimulationResult& result)
 {
     const double dt = config.SampleInterval();
-    std::string step = config.Receiver ? "time_s,step_at_eye,pulse_at_eye\n"
-                                       : "time_s,step_model_output,step_at_eye,pulse_at_eye\n";
+    const bool receiver = config.ModelRole == SimulationConfig::Receiver;
+    std::string step = receiver ? "time_s,step_at_eye,pulse_at_eye\n"
+                                : "time_s,step_model_output,step_at_eye,pulse_at_eye\n";
     char line[160];
     for (std::size_t i = 0; i < result.RxStep.size(); ++i) {
-        if (config.Receiver)
+        if (receiver)
             std::snprintf(line, sizeof line, "%.9g,%.17g,%.17g\n", static_cast<double>(i) * dt, result.RxStep[i],
                           result.Pulse[i]);
         else
@@ -43,9 +44,9 @@ std::string RunReport::StepSvg(const SimulationConfig& config, const SimulationR
                                const std::string& title, const std::string& subtitle)
 {
     std::vector<ResponsePlot::Curve> curves;
-    if (!config.Receiver)
+    if (config.ModelRole != SimulationConfig::Receiver)
         curves.push_back({"model output", result.TxStep});
-    if (config.Receiver || !config.Link->IsNone())
+    if (config.ModelRole == SimulationConfig::Receiver || !config.Link->IsNone())
         curves.push_back({"at the eye", result.RxStep});
     curves.push_back({"pulse at the eye", result.Pulse});
     std::size_t first = 0;

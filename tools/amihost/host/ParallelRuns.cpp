@@ -1,4 +1,4 @@
-#include "tools/amihost/cli/ParallelRuns.h"
+#include "tools/amihost/host/ParallelRuns.h"
 
 #include <atomic>
 #include <exception>
