@@ -191,9 +191,9 @@ TEST(CommandLine, EveryFaultIsOneLineNamingTheOption)
     }
 }
 
-// The one table gives --help and the README: every option is in both, with
-// its range and default.
-TEST(OptionTable, HelpAndTheReadmeShowEveryOptionOfTheTable)
+// The one table gives --help and the reference (docs/amihost.md): every
+// option is in both, with its range and default.
+TEST(OptionTable, HelpAndTheReferenceShowEveryOptionOfTheTable)
 {
     const std::string usage = CommandLine::Usage();
     for (const char* option : {"--set", "--param", "--model", "--bit-time", "--samples-per-bit", "--bits", "--stimulus",
@@ -206,12 +206,12 @@ TEST(OptionTable, HelpAndTheReadmeShowEveryOptionOfTheTable)
     EXPECT_NE(usage.find("2 .. 1024 (default 32)"), std::string::npos) << usage;
     EXPECT_NE(usage.find("1000; check: 256"), std::string::npos) << usage;
 
-    std::ifstream readme(std::string(HALVEX_SOURCE_DIR) + "/README.md");
+    std::ifstream reference(std::string(HALVEX_SOURCE_DIR) + "/docs/amihost.md");
     std::stringstream text;
-    text << readme.rdbuf();
+    text << reference.rdbuf();
     const std::string table = OptionTable::Markdown();
     EXPECT_NE(text.str().find(table), std::string::npos)
-        << "README.md's option table differs from the option table; it should read:\n"
+        << "docs/amihost.md's option table differs from the option table; it should read:\n"
         << table;
 }
 
