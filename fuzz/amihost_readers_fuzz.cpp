@@ -24,7 +24,7 @@
 #include "tools/amihost/amifile/ParameterString.h"
 #include "tools/amihost/amifile/SweepValues.h"
 #include "tools/amihost/cli/CommandLine.h"
-#include "tools/amihost/cli/HostOptions.h"
+#include "tools/amihost/host/HostRequest.h"
 #include "tools/amihost/signal/CsvReader.h"
 
 namespace {
@@ -121,7 +121,7 @@ void ParseCommandLine(const std::string& text)
     for (std::string& argument : arguments)
         argv.push_back(&argument[0]);
     argv.push_back(nullptr);
-    HostOptions options;
+    HostRequest options;
     std::string error;
     const bool ok = CommandLine::Parse(static_cast<int>(arguments.size()), argv.data(), options, error);
     Check(ok == error.empty());

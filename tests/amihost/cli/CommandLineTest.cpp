@@ -267,7 +267,8 @@ TEST(OptionTable, EveryStatedRangeIsTheOneTheParserEnforces)
             if (whole)
                 std::snprintf(text, sizeof text, "%.0f", up ? v + 1 : v - 1);
             else
-                std::snprintf(text, sizeof text, "%.17g", v == 0.0 ? (up ? 1e-300 : -1e-300) : v * (up == (v > 0) ? step : 1 / step));
+                std::snprintf(text, sizeof text, "%.17g",
+                              v == 0.0 ? (up ? 1e-300 : -1e-300) : v * (up == (v > 0) ? step : 1 / step));
             return std::string(text);
         };
         // Few samples per bit, so that the most bits stay under the samples' limit.

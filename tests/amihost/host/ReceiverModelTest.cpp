@@ -13,7 +13,6 @@
 #include "tools/amihost/eye/ClockedEye.h"
 #include "tools/amihost/host/AmiModel.h"
 #include "tools/amihost/host/AmiSession.h"
-#include "tools/amihost/host/ModelCheck.h"
 #include "tools/amihost/signal/Prbs.h"
 #include "tools/amihost/signal/TextFile.h"
 
@@ -130,38 +129,6 @@ TEST(ReceiverModel, TheClockRecoveryLocksOnAKnownEyeAndSamplesItsMiddle)
     EXPECT_EQ(eye.Threshold, 0.0);
     EXPECT_GE(eye.Width, 1.0 - 2.0 * gain - 1.0 / Spb);
     EXPECT_NEAR(static_cast<double>(eye.Latency), (delay + 0.5) * Spb, 1.0);
-}
-
-// Both builds pass every wave check a simulator relies on (skipped without
-// AMI_GetWave): block independence,
-// independent instances, repeated cycles, the end mark after the clock times.
-TEST(ReceiverModel, BothBuildsKeepTheAmiContract)
-{
-    for (const auto& build : {std::pair<const char*, const char*>{RX_CTLE_CDR_PATH, RX_CTLE_CDR_AMI},
-                              std::pair<const char*, const char*>{RX_CTLE_INIT_PATH, RX_CTLE_INIT_AMI}}) {
-        AmiFile file;
-        std::string text;
-        std::string parameters;
-        std::string error;
-        ASSERT_TRUE(TextFile::Read(build.second, 1 << 20, text, error)) << error;
-        ASSERT_TRUE(AmiFile::Read(text, build.second, file, error)) << error;
-        ASSERT_TRUE(ParameterString::Build(file, {}, parameters, error)) << error;
-        ModelCheckConfig config;
-        config.Bits = 64;
-        config.BlockSize = 100;
-        KitCheckReport report;
-        ModelCheck::Run(build.first, file, config, report);
-        std::size_t checked = 0;
-        for (const KitCheckItem& item : report.Items)
-            for (const char* name : {"init-defaults", "block-independence", "instances-independent",
-                                     "repeated-init-close", "clock-end-mark"})
-                if (item.Name == name) {
-                    ++checked;
-                    EXPECT_STRNE(item.Status(), "FAIL") << build.first << ": " << name << ": "
-                                                        << (item.Findings.empty() ? "" : item.Findings[0].Text());
-                }
-        EXPECT_EQ(checked, 5u) << build.first;
-    }
 }
 
 TEST(ReceiverModel, AmiInitRefusesSettingsOutsideTheirRanges)

@@ -4,7 +4,7 @@
 
 #include "tools/amihost/cli/SharedProgress.h"
 #include "tools/amihost/host/Kit.h"
-#include "tools/amihost/host/KitCheck.h"
+#include "tools/amihost/check/KitCheck.h"
 #include "tools/amihost/host/Study.h"
 #include "tools/amihost/report/KitOutput.h"
 #include "tools/amihost/report/RunOutput.h"

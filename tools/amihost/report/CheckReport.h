@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tools/amihost/host/KitCheckReport.h"
+#include "tools/amihost/check/KitCheckReport.h"
 
 // What `amihost check` prints of a KitCheckReport:
 //

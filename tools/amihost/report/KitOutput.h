@@ -2,7 +2,7 @@
 
 #include "tools/amihost/host/HostRequest.h"
 #include "tools/amihost/host/Kit.h"
-#include "tools/amihost/host/KitCheckReport.h"
+#include "tools/amihost/check/KitCheckReport.h"
 #include "tools/amihost/report/CommandReport.h"
 
 // What the commands on a kit report:

@@ -4,8 +4,8 @@
 #include <cstdio>
 
 #include "tools/amihost/host/SettingLevels.h"
-#include "tools/amihost/report/BathtubPlot.h"
-#include "tools/amihost/report/EyePlot.h"
+#include "tools/amihost/plot/BathtubPlot.h"
+#include "tools/amihost/plot/EyePlot.h"
 #include "tools/amihost/report/RunReport.h"
 #include "tools/amihost/report/StudyText.h"
 

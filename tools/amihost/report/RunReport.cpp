@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "tools/amihost/eye/GaussianTail.h"
-#include "tools/amihost/report/ResponsePlot.h"
+#include "tools/amihost/plot/ResponsePlot.h"
 
 std::string RunReport::WaveCsv(const SimulationConfig& config, const SimulationResult& result)
 {

@@ -3,9 +3,9 @@
 #include <utility>
 
 #include "tools/amihost/host/SettingLevels.h"
-#include "tools/amihost/report/BathtubPlot.h"
-#include "tools/amihost/report/CommonScale.h"
-#include "tools/amihost/report/EyePlot.h"
+#include "tools/amihost/plot/BathtubPlot.h"
+#include "tools/amihost/plot/CommonScale.h"
+#include "tools/amihost/plot/EyePlot.h"
 #include "tools/amihost/report/StudyText.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include "tools/amihost/host/Simulation.h"
 #include "tools/amihost/host/Study.h"
 #include "tools/amihost/report/CommandReport.h"
-#include "tools/amihost/report/EyeDensity.h"
-#include "tools/amihost/report/ResponsePlot.h"
+#include "tools/amihost/plot/EyeDensity.h"
+#include "tools/amihost/plot/ResponsePlot.h"
 #include "tools/amihost/report/SweepReport.h"
 
 // What `amihost sweep` reports: steps.svg, sweep.csv, one eye and one

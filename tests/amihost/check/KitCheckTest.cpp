@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "tools/amihost/host/KitCheck.h"
+#include "tools/amihost/check/KitCheck.h"
 #include "tools/amihost/signal/TextFile.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "tools/amihost/report/CommonScale.h"
+#include "tools/amihost/plot/CommonScale.h"
 
 TEST(CommonScale, OnlyWhatStraysBeyondTheTypicalSpanKeepsItsOwnScale)
 {

@@ -1,11 +1,11 @@
-#include "tools/amihost/report/ResponsePlot.h"
+#include "tools/amihost/plot/ResponsePlot.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
-#include "tools/amihost/report/CommonScale.h"
-#include "tools/amihost/report/SvgPlot.h"
+#include "tools/amihost/plot/CommonScale.h"
+#include "tools/amihost/plot/SvgPlot.h"
 
 namespace {
 

@@ -1,19 +1,26 @@
-#include "tools/amihost/report/BathtubPlot.h"
+#include "tools/amihost/plot/BathtubPlot.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "tools/amihost/report/RunReport.h"
-#include "tools/amihost/report/SvgPlot.h"
+#include "tools/amihost/plot/SvgPlot.h"
 
 namespace {
+
+// One number in printf's `format` ("%.3f UI").
+std::string Format(const char* format, double value)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
 
 // The curve's legend entry: its label and width at the target.
 std::string Entry(const BathtubPlot::Curve& curve)
 {
     const std::string width = !curve.Ber.Valid ? "not measured"
-                              : curve.Ber.Width > 0.0 ? RunReport::Format("%.3f UI", curve.Ber.Width)
+                              : curve.Ber.Width > 0.0 ? Format("%.3f UI", curve.Ber.Width)
                                                       : std::string("closed");
     return curve.Label.empty() ? width : curve.Label + ": " + width;
 }
@@ -39,7 +46,7 @@ void MarkWidth(SvgPlot& plot, const BerResult& ber)
     plot.Line(left, target, right, target, "#d62728", 2.5);
     // Below the bar, inside the tub: the curve is far lower there.
     plot.Text(plot.Px((left + right) / 2.0), plot.Py(target) + 18.0,
-              "width at " + RunReport::Format("%g", ber.TargetBer) + ": " + RunReport::Format("%.3f UI", ber.Width), "middle", 12,
+              "width at " + Format("%g", ber.TargetBer) + ": " + Format("%.3f UI", ber.Width), "middle", 12,
               "#d62728");
 }
 
@@ -84,7 +91,7 @@ std::string BathtubPlot::Svg(const std::vector<Curve>& curves, const std::string
     if (curves.size() > 1)
         plot.Legend(legend);
     else if (!curves.empty())
-        plot.Text(plot.Left() + 8.0, plot.Bottom() - 10.0, "dashed: target BER " + RunReport::Format("%g", target), "start", 11,
+        plot.Text(plot.Left() + 8.0, plot.Bottom() - 10.0, "dashed: target BER " + Format("%g", target), "start", 11,
                   "#555");
     return plot.Finish();
 }

@@ -1,4 +1,4 @@
-#include "tools/amihost/report/CommonScale.h"
+#include "tools/amihost/plot/CommonScale.h"
 
 #include <algorithm>
 

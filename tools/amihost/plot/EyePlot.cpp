@@ -1,11 +1,11 @@
-#include "tools/amihost/report/EyePlot.h"
+#include "tools/amihost/plot/EyePlot.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "tools/amihost/report/PngImage.h"
-#include "tools/amihost/report/SvgPlot.h"
+#include "tools/amihost/plot/PngImage.h"
+#include "tools/amihost/plot/SvgPlot.h"
 
 namespace {
 

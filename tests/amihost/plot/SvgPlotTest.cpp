@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/report/BathtubPlot.h"
-#include "tools/amihost/report/EyePlot.h"
-#include "tools/amihost/report/ResponsePlot.h"
-#include "tools/amihost/report/SvgPlot.h"
+#include "tools/amihost/plot/BathtubPlot.h"
+#include "tools/amihost/plot/EyePlot.h"
+#include "tools/amihost/plot/ResponsePlot.h"
+#include "tools/amihost/plot/SvgPlot.h"
 #include "tools/amihost/signal/Prbs.h"
 #include "tools/amihost/signal/Stimulus.h"
 

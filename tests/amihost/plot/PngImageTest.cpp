@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/report/PngImage.h"
+#include "tools/amihost/plot/PngImage.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "tools/amihost/amifile/AmiFile.h"
 #include "tools/amihost/amifile/ParameterString.h"
-#include "tools/amihost/host/KitCheckReport.h"
+#include "tools/amihost/check/KitCheckReport.h"
 
 // What `amihost check` runs on the models: the timing, the test waves of
 // the wave checks, and the --set values that every run starts from.

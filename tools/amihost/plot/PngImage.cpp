@@ -1,4 +1,4 @@
-#include "tools/amihost/report/PngImage.h"
+#include "tools/amihost/plot/PngImage.h"
 
 #include <zlib.h>
 

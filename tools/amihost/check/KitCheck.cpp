@@ -1,4 +1,4 @@
-#include "tools/amihost/host/KitCheck.h"
+#include "tools/amihost/check/KitCheck.h"
 
 #include <filesystem>
 #include <map>

@@ -1,4 +1,4 @@
-#include "tools/amihost/report/SvgPlot.h"
+#include "tools/amihost/plot/SvgPlot.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "tools/amihost/report/EyeDensity.h"
+#include "tools/amihost/plot/EyeDensity.h"
 
 #include <algorithm>
 #include <cmath>

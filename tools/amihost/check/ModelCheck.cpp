@@ -1,4 +1,4 @@
-#include "tools/amihost/host/ModelCheck.h"
+#include "tools/amihost/check/ModelCheck.h"
 
 #include <algorithm>
 #include <cctype>

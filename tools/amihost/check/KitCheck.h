@@ -3,8 +3,8 @@
 #include <string>
 
 #include "tools/amihost/host/HostRequest.h"
-#include "tools/amihost/host/KitCheckReport.h"
-#include "tools/amihost/host/ModelCheck.h"
+#include "tools/amihost/check/KitCheckReport.h"
+#include "tools/amihost/check/ModelCheck.h"
 #include "tools/amihost/ibis/IbisPlatform.h"
 
 // `amihost check`: everything a simulator relies on in a model kit.

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "tools/amihost/amifile/AmiFile.h"
-#include "tools/amihost/host/ModelCheck.h"
+#include "tools/amihost/check/ModelCheck.h"
 #include "tools/amihost/signal/TextFile.h"
 
 namespace {

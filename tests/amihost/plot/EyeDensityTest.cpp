@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "tools/amihost/report/EyeDensity.h"
+#include "tools/amihost/plot/EyeDensity.h"
 
 namespace {
 

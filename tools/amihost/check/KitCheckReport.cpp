@@ -1,4 +1,4 @@
-#include "tools/amihost/host/KitCheckReport.h"
+#include "tools/amihost/check/KitCheckReport.h"
 
 #include <exception>
 #include <new>
