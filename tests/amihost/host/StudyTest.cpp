@@ -152,7 +152,7 @@ TEST(Study, ASweepHandsOverEverySettingOnceAsARunOfItWouldGive)
     ASSERT_EQ(study.Open(error), ExitOk) << error;
     std::string key;
     std::vector<std::string> values;
-    ASSERT_EQ(study.SweepValues(key, values, error), ExitOk) << error;
+    ASSERT_EQ(study.SweptValues(key, values, error), ExitOk) << error;
     ASSERT_EQ(values, (std::vector<std::string>{"2", "9", "15"}));
     std::mutex lock;
     std::vector<int> handed(values.size(), 0);

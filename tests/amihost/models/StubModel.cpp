@@ -4,7 +4,7 @@
 // (DC gain 1) with its state in the instance.
 //   STUB_INIT_FAILS    AMI_Init returns 0 with a message          (init-defaults)
 //   STUB_NO_CLOSE      no AMI_Close symbol                         (refused at loading)
-//   STUB_NO_GETWAVE    no AMI_GetWave symbol                       (symbols)
+//   STUB_NO_GETWAVE    no AMI_GetWave symbol                       (getwave-exists)
 //   STUB_CUTS_WAVE     the filter's state is lost at every call boundary,
 //                      so the output depends on how the wave is cut (block-independence)
 //   STUB_SHARED_STATE  one filter state for the whole process, reset by

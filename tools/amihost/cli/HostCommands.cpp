@@ -58,7 +58,7 @@ int HostCommands::Sweep(const HostRequest& request)
         return Fail(status, error);
     std::string key;
     std::vector<std::string> values;
-    if (const ExitStatus status = study.SweepValues(key, values, error); status != ExitOk)
+    if (const ExitStatus status = study.SweptValues(key, values, error); status != ExitOk)
         return Fail(status, error);
     std::vector<SweepOutput::Point> points(values.size());
     {

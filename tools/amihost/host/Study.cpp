@@ -175,7 +175,7 @@ bool Study::Run(const Progress& progress, SimulationResult& result, std::string&
     return Simulation::Run(Model, Config(), Parameters, result, progress, error);
 }
 
-ExitStatus Study::SweepValues(std::string& key, std::vector<std::string>& values, std::string& error) const
+ExitStatus Study::SweptValues(std::string& key, std::vector<std::string>& values, std::string& error) const
 {
     return ::SweepValues::Parse(request_.SweepSpec.value_or(std::string()), Ami, key, values, error) ? ExitOk
                                                                                                       : ExitUsage;

@@ -59,7 +59,7 @@ public:
 
     // The swept parameter and its values, from --param and the .ami file;
     // ExitUsage with the reason when they do not fit it.
-    ExitStatus SweepValues(std::string& key, std::vector<std::string>& values, std::string& error) const;
+    ExitStatus SweptValues(std::string& key, std::vector<std::string>& values, std::string& error) const;
 
     // Every value of `key`, each with --set and key=value, on up to --jobs
     // threads; `keep` gets each result. The first failing setting in sweep
