@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "tools/amihost/host/SettingLevels.h"
 #include "tools/amihost/plot/BathtubPlot.h"
@@ -27,8 +29,8 @@ std::string Said(const std::string& message)
 }
 
 // The lines after the setting: parameters, AMI_Init, de-emphasis, eye, BER,
-// steady level, the warning and the files written.
-std::string Results(const Study& study, const SimulationResult& result, const std::string& warning)
+// steady level, the warnings and the files written.
+std::string Results(const Study& study, const SimulationResult& result, const std::vector<std::string>& warnings)
 {
     const HostRequest& r = study.Request();
     const std::string dir = r.OutDir + "/";
@@ -54,7 +56,7 @@ std::string Results(const Study& study, const SimulationResult& result, const st
     text += "BER         " + RunReport::BerLine(result.Ber) + "\n";
     text += "steady      " + Printed("%.4g", result.SteadyLevel) + ": the model's output for a unit step, after " +
             std::to_string(r.ResponseBits) + " bits\n";
-    if (!warning.empty())
+    for (const std::string& warning : warnings)
         text += "warning     " + warning + "\n";
     const std::size_t rows = std::min(result.Received.size(), RunReport::MaxWaveRows);
     text += "wrote       " + dir + "wave.csv" +
@@ -86,6 +88,6 @@ CommandReport RunOutput::Compose(const Study& study, const SimulationResult& res
                                                       SettingLevels::Own(result.SteadyLevel));
     if (!level.empty())
         report.Warnings.push_back(level);
-    report.Text = StudyText::Setting(study) + Results(study, result, level);
+    report.Text = StudyText::Setting(study) + Results(study, result, report.Warnings);
     return report;
 }

@@ -86,11 +86,14 @@ CommandReport SweepOutput::Compose(const Study& study, const std::string& key, s
                                                     "output for a unit input step", StudyText::Conditions(study))},
                     {"sweep.csv", SweepReport::Csv(rows, best)}};
     AddPlots(study, key, points, report.Files);
-    report.Text = StudyText::Setting(study) + "parameters  " + study.Parameters + " with " + key + " swept\n\n" +
-                  SweepReport::Table(key, rows, best) + "plots in " + r.OutDir + ": steps.svg (step responses), " +
-                  SweepReport::EyeFilePattern(key) + " (one eye per setting, " +
-                  (r.OwnEyeScale ? "each on its own scale" : "all on one scale") + "), " +
-                  SweepReport::BathtubFilePattern(key) + " and bathtubs.svg (bathtubs); table in sweep.csv\n";
+    report.Text = StudyText::Setting(study);
+    for (const std::string& warning : study.Warnings)
+        report.Text += "warning     " + warning + "\n";
+    report.Text += "parameters  " + study.Parameters + " with " + key + " swept\n\n" +
+                   SweepReport::Table(key, rows, best) + "plots in " + r.OutDir + ": steps.svg (step responses), " +
+                   SweepReport::EyeFilePattern(key) + " (one eye per setting, " +
+                   (r.OwnEyeScale ? "each on its own scale" : "all on one scale") + "), " +
+                   SweepReport::BathtubFilePattern(key) + " and bathtubs.svg (bathtubs); table in sweep.csv\n";
     report.Warnings = study.Warnings;
     for (const SweepReport::Row& row : rows)
         if (!row.Warning.empty())
