@@ -5,11 +5,11 @@
 #include <map>
 #include <string>
 
+#include "tests/amihost/ModelAmiText.h"
 #include "tools/amihost/amifile/AmiFile.h"
 #include "tools/amihost/amifile/ParameterString.h"
 #include "tools/amihost/host/AmiModel.h"
 #include "tools/amihost/host/Conformance.h"
-#include "tools/amihost/signal/TextFile.h"
 
 namespace {
 
@@ -54,10 +54,7 @@ void ExpectOnlyFailure(const std::string& modelPath, const std::string& failing,
 
 TEST(Conformance, TheBuiltModelAndASoundStandInPassEveryCheck)
 {
-    std::string ami;
-    std::string error;
-    ASSERT_TRUE(TextFile::Read(HALVEX_AMI_PATH, AmiFile::MaxBytes, ami, error)) << error;
-    for (const auto& [name, finding] : Findings(HALVEX_MODEL_PATH, ami))
+    for (const auto& [name, finding] : Findings(HALVEX_MODEL_PATH, ModelAmiText()))
         EXPECT_EQ(finding.substr(0, 5), "PASS ") << name << ": " << finding;
     for (const auto& [name, finding] : Findings(STUB_SOUND_PATH, StubAmi))
         EXPECT_EQ(finding.substr(0, 5), "PASS ") << name << ": " << finding;
