@@ -154,43 +154,6 @@ TEST(AmiFile, ValuesAreCheckedAgainstTypeAndFormat)
                      "taps.0, corner, step, level, enable)");
 }
 
-TEST(AmiFile, DefinitionFaultsNameTheLine)
-{
-    const struct {
-        const char* text;
-        const char* error;
-    } cases[] = {
-        {"(m (Model_Specific\n (g (Type Float) (Value 1))))", "m.ami:2: parameter g needs one (Usage In|Out|InOut|Info)"},
-        {"(m (Model_Specific\n (g (Usage Sometimes) (Type Float) (Value 1))))",
-         "m.ami:2: parameter g: unknown Usage \"Sometimes\""},
-        {"(m (Model_Specific\n (g (Usage In)\n (Type Real) (Value 1))))", "m.ami:3: parameter g: unknown Type \"Real\""},
-        {"(m (Model_Specific\n (g (Usage In) (Type Float))))",
-         "m.ami:2: parameter g has no format (Value, Range, List, Corner, Increment or Steps; tables and other "
-         "forms are not supported for parameters sent to the model)"},
-        {"(m (Model_Specific\n (g (Usage In) (Type Float)\n (Format Gaussian 0 1))))",
-         "m.ami:3: parameter g: format \"Gaussian\" is not supported for a parameter sent to the model"},
-        {"(m (Model_Specific\n (g (Usage In) (Type Float)\n (Format Table (Labels a) (1)))))",
-         "m.ami:2: parameter g has no format (Value, Range, List, Corner, Increment or Steps; tables and other "
-         "forms are not supported for parameters sent to the model)"},
-        {"(m (Model_Specific\n (g (Usage In) (Type Float)\n (Format Range 1 0))))",
-         "m.ami:3: parameter g: Range needs 3 values (typ min max), found 2"},
-        {"(m (Model_Specific\n (g (Usage In) (Type Integer)\n (Range 1 0 2.5))))",
-         "m.ami:3: parameter g: \"2.5\" is not an integer (the Type is Integer)"},
-        {"(m (Model_Specific\n (g (Usage In) (Type Float)\n (Range 1 2 0))))",
-         "m.ami:3: parameter g: the minimum 2 is above the maximum 0"},
-        {"(m (Model_Specific\n (g (Usage In) (Type Float) (Range 1 0 2)\n (Default 3))))",
-         "m.ami:3: parameter g: the default does not fit: 3 is outside the range 0 .. 2"},
-        {"(m (Model_Specific\n (g (Usage In) (Type Float) (Range 1 0 2)\n (Value 1))))",
-         "m.ami:3: parameter g declares its format twice"},
-        {"(m (Model_Specific\n (g (Usage In) (Type Float) (Increment 1 0 2 0))))",
-         "m.ami:2: parameter g: the increment 0 is not positive"},
-        {"(m (Model_Specific\n (g (Usage In) (Type String) (Range 1 0 2))))",
-         "m.ami:2: parameter g: Range needs a numeric Type"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ErrorOf(c.text), c.error);
-}
-
 TEST(AmiFile, DefinitionsCarryTheLineOfTheirGroupPastDroppedTables)
 {
     AmiFile file;

@@ -1,12 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "tools/amihost/cli/CommandLine.h"
-#include "tools/amihost/cli/OptionTable.h"
 
 namespace {
 
@@ -181,28 +178,4 @@ TEST(CommandLine, EveryFaultIsOneLineNamingTheOption)
         EXPECT_EQ(error, c.error);
         EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     }
-}
-
-// The one table gives --help and the README: every option is in both, with
-// its range and default.
-TEST(OptionTable, HelpAndTheReadmeShowEveryOptionOfTheTable)
-{
-    const std::string usage = CommandLine::Usage();
-    for (const char* option : {"--set", "--param", "--model", "--bit-time", "--samples-per-bit", "--bits", "--stimulus",
-                               "--wave", "--amplitude", "--loss", "--impulse", "--touchstone", "--s4p-order", "--tx-r", "--rx-r",
-                               "--block", "--out", "--response-bits",
-                               "--skip-bits", "--rj", "--sj", "--sj-freq", "--noise", "--ber",
-                               "--own-eye-scale", "--rx", "--rx-model", "--rx-ami", "--rx-model-name", "--rx-set", "--seed",
-                               "--jobs", "--help", "--version"})
-        EXPECT_NE(usage.find(option), std::string::npos) << option;
-    EXPECT_NE(usage.find("2 .. 1024 (default 32)"), std::string::npos) << usage;
-    EXPECT_NE(usage.find("1000; check: 256"), std::string::npos) << usage;
-
-    std::ifstream readme(std::string(HALVEX_SOURCE_DIR) + "/README.md");
-    std::stringstream text;
-    text << readme.rdbuf();
-    const std::string table = OptionTable::Markdown();
-    EXPECT_NE(text.str().find(table), std::string::npos)
-        << "README.md's option table differs from the option table; it should read:\n"
-        << table;
 }
