@@ -77,13 +77,16 @@ std::string Number(double value)
 // Reads one file line by line (comments and blanks already removed).
 class Parser {
 public:
-    Parser(const std::string& name, TouchstoneData& data, std::string& error)
-        : name_(name), data_(data), error_(error), namePorts_(TouchstoneFile::PortsFromName(name))
+    // `ports`: the count a version 1 file is read with (its name's, or one
+    // tried in its place).
+    Parser(const std::string& name, int ports, TouchstoneData& data, std::string& error)
+        : name_(name), data_(data), error_(error), namePorts_(ports)
     {
     }
 
     bool Line(const std::string& text, int line);
     bool Finish(int lastLine);
+    int Version() const { return version_; }
 
 private:
     bool Fail(int line, const std::string& what);
@@ -150,6 +153,10 @@ bool Parser::Line(const std::string& text, int line)
     case Section::Reference: return ReferenceValues(tokens, line);
     case Section::Network: return Values(tokens, line);
     case Section::Noise:
+        // Version 1 gives each noise frequency a line of its own: frequency,
+        // NFmin, |Gopt|, angle of Gopt, Rn / R.
+        if (version_ == 1 && tokens.size() != 5)
+            return Fail(line, "a noise parameter line holds 5 values, this one " + std::to_string(tokens.size()));
         for (const std::string& token : tokens) {
             double value = 0.0;
             if (!ParseNumber(token, value))
@@ -331,7 +338,8 @@ bool Parser::EndNetwork(int line)
 
 bool Parser::Values(const Tokens& tokens, int line)
 {
-    for (const std::string& token : tokens) {
+    for (std::size_t t = 0; t < tokens.size(); ++t) {
+        const std::string& token = tokens[t];
         double value = 0.0;
         if (!ParseNumber(token, value))
             return Fail(line, "\"" + Shown(token) + "\" is not a finite number");
@@ -342,9 +350,14 @@ bool Parser::Values(const Tokens& tokens, int line)
         if (point_.empty()) {
             pointLine_ = line;
             // In a version 1 two-port, a frequency that does not increase
-            // begins the noise parameters.
+            // begins the noise parameters, if it begins a line of their 5
+            // values; else it is a fault of the network data, at its line.
             if (version_ == 1 && data_.Ports == 2 && !data_.Frequencies.empty() &&
                 value * unit_ <= data_.Frequencies.back()) {
+                if (t != 0 || tokens.size() != 5)
+                    return Fail(line, "frequency " + Number(value * unit_) + " Hz does not increase (the one before "
+                                                                               "is " +
+                                          Number(data_.Frequencies.back()) + " Hz)");
                 section_ = Section::Noise;
                 ++noiseValues_;
                 continue;
@@ -363,7 +376,7 @@ bool Parser::Commit()
     if (!(frequency >= 0.0) || !std::isfinite(frequency))
         return Fail(pointLine_, "frequency " + Number(point_[0]) + " is not a finite number of at least 0");
     if (!data_.Frequencies.empty() && !(frequency > data_.Frequencies.back()))
-        return Fail(pointLine_, "frequency " + Number(frequency) + " Hz is not above the one before (" +
+        return Fail(pointLine_, "frequency " + Number(frequency) + " Hz does not increase (the one before is " +
                                     Number(data_.Frequencies.back()) + " Hz)");
     if (version_ == 2 && data_.Frequencies.size() == static_cast<std::size_t>(declaredPoints_))
         return Fail(pointLine_, "more frequency points than [Number of Frequencies] " +
@@ -453,12 +466,16 @@ int TouchstoneFile::PortsFromName(const std::string& name)
     return ports;
 }
 
-bool TouchstoneFile::Read(const std::string& text, const std::string& name, TouchstoneData& data,
-                          std::string& error)
+namespace {
+
+// One pass of the parser over `text`, a version 1 file read as `ports`
+// ports. `version` is what the first line said (0 if none was read).
+bool Parse(const std::string& text, const std::string& name, int ports, TouchstoneData& data, std::string& error,
+           int& version)
 {
     data = TouchstoneData();
     error.clear();
-    Parser parser(name, data, error);
+    Parser parser(name, ports, data, error);
     int line = 0;
     bool ok = true;
     for (std::size_t start = 0; ok && start < text.size();) {
@@ -480,9 +497,38 @@ bool TouchstoneFile::Read(const std::string& text, const std::string& name, Touc
     }
     if (ok)
         ok = parser.Finish(line);
+    version = parser.Version();
     if (!ok)
         data = TouchstoneData();
     return ok;
+}
+
+} // namespace
+
+bool TouchstoneFile::Read(const std::string& text, const std::string& name, TouchstoneData& data,
+                          std::string& error)
+{
+    const int named = PortsFromName(name);
+    int version = 0;
+    if (Parse(text, name, named, data, error, version))
+        return true;
+    if (version != 1 || named < 1 || named > MaxPorts)
+        return false;
+    // A version 1 file takes its port count from its name alone; a file
+    // misnamed (a 4-port called .s2p) fails somewhere in its data, far from
+    // the cause. If the data read whole, with two points at least, as a
+    // file of another small port count, that is the fault to report.
+    for (int ports = 1; ports <= 4; ++ports) {
+        TouchstoneData other;
+        std::string ignored;
+        if (ports == named || !Parse(text, name, ports, other, ignored, version) || other.Frequencies.size() < 2)
+            continue;
+        error = name + ": the data are rows of a " + std::to_string(ports) + "-port (" +
+                std::to_string(1 + 2 * ports * ports) + " values a frequency), not of the " + std::to_string(named) +
+                " ports that the name says";
+        return false;
+    }
+    return false;
 }
 
 std::string TouchstoneFile::Write(const TouchstoneData& data, int version, const std::string& comment)
