@@ -55,8 +55,12 @@ struct BerResult {
 
 class BerAnalysis {
 public:
+    // Whether the wave holds a random part: noise, random jitter, a
+    // model's own randomness.
+    enum class RandomPart { Absent, Present };
+
     // The bits measured are those from eye.FirstBit (at least 1) whose
     // samples at every phase lie inside the wave. 0 < targetBer < 1/2.
     static BerResult Measure(const std::vector<double>& wave, const std::vector<int>& bits, int samplesPerBit,
-                             const EyeResult& eye, double targetBer);
+                             const EyeResult& eye, double targetBer, RandomPart random = RandomPart::Present);
 };
