@@ -178,6 +178,8 @@ TEST(TouchstoneFile, EveryFaultIsOneLineNamingTheFileAndLine)
         {"x.s33p", "1 0 0\n", "x.s33p:1: 33 ports, more than the 32 read"},
         {"nz.s2p", "# GHz S RI\n1 0 0 0 0 0 0 0 0\n0.5 1 2\n",
          "nz.s2p:3: frequency 5e+08 Hz does not increase (the one before is 1e+09 Hz)"},
+        {"b1.s1p", "# GHz S RI\n1 0 0\n2 0 0\n1.5 0 0\n4 0 0\n5 0 0\n6 0 0\n7 0 0\n8 0 0\n9 0 0\n",
+         "b1.s1p:4: frequency 1.5e+09 Hz does not increase (the one before is 2e+09 Hz)"},
         {"n5.s2p", "# GHz S RI\n1 0 0 0 0 0 0 0 0\n0.5 1 2 3 4\n0.6 1 2\n",
          "n5.s2p:4: a noise parameter line holds 5 values, this one 3"},
         {"k.s2p", "# GHz S RI\n[Number of Ports] 2\n", "k.s2p:2: keyword [Number of Ports] in a version 1.x file (a "

@@ -79,8 +79,11 @@ class Parser {
 public:
     // `ports`: the count a version 1 file is read with (its name's, or one
     // tried in its place).
-    Parser(const std::string& name, int ports, TouchstoneData& data, std::string& error)
-        : name_(name), data_(data), error_(error), namePorts_(ports)
+    // `aligned`: every point must begin a line that holds the whole point
+    // or its frequency and first row (a port count tried in place of the
+    // name's must fit the layout, not only the count of values).
+    Parser(const std::string& name, int ports, bool aligned, TouchstoneData& data, std::string& error)
+        : name_(name), data_(data), error_(error), namePorts_(ports), aligned_(aligned)
     {
     }
 
@@ -105,6 +108,7 @@ private:
     TouchstoneData& data_;
     std::string& error_;
     const int namePorts_;                 // from .sNp, 0 if the name does not say
+    const bool aligned_;                  // points must begin lines (see the constructor)
     int version_ = 0;                     // 1 or 2 once the first line is read
     bool optionSeen_ = false;
     double unit_ = 1e9;                   // Hz per frequency unit
@@ -349,6 +353,9 @@ bool Parser::Values(const Tokens& tokens, int line)
         }
         if (point_.empty()) {
             pointLine_ = line;
+            const std::size_t row = 1 + 2 * static_cast<std::size_t>(std::min(data_.Ports, 4));
+            if (aligned_ && (t != 0 || (tokens.size() != perPoint_ && tokens.size() != row)))
+                return Fail(line, "a point that does not begin its line");
             // In a version 1 two-port, a frequency that does not increase
             // begins the noise parameters, if it begins a line of their 5
             // values; else it is a fault of the network data, at its line.
@@ -470,12 +477,12 @@ namespace {
 
 // One pass of the parser over `text`, a version 1 file read as `ports`
 // ports. `version` is what the first line said (0 if none was read).
-bool Parse(const std::string& text, const std::string& name, int ports, TouchstoneData& data, std::string& error,
-           int& version)
+bool Parse(const std::string& text, const std::string& name, int ports, bool aligned, TouchstoneData& data,
+           std::string& error, int& version)
 {
     data = TouchstoneData();
     error.clear();
-    Parser parser(name, ports, data, error);
+    Parser parser(name, ports, aligned, data, error);
     int line = 0;
     bool ok = true;
     for (std::size_t start = 0; ok && start < text.size();) {
@@ -510,18 +517,19 @@ bool TouchstoneFile::Read(const std::string& text, const std::string& name, Touc
 {
     const int named = PortsFromName(name);
     int version = 0;
-    if (Parse(text, name, named, data, error, version))
+    if (Parse(text, name, named, false, data, error, version))
         return true;
     if (version != 1 || named < 1 || named > MaxPorts)
         return false;
     // A version 1 file takes its port count from its name alone; a file
     // misnamed (a 4-port called .s2p) fails somewhere in its data, far from
-    // the cause. If the data read whole, with two points at least, as a
-    // file of another small port count, that is the fault to report.
+    // the cause. If the data read whole, with two points at least, each
+    // beginning its line, as a file of another small port count, that is
+    // the fault to report.
     for (int ports = 1; ports <= 4; ++ports) {
         TouchstoneData other;
         std::string ignored;
-        if (ports == named || !Parse(text, name, ports, other, ignored, version) || other.Frequencies.size() < 2)
+        if (ports == named || !Parse(text, name, ports, true, other, ignored, version) || other.Frequencies.size() < 2)
             continue;
         error = name + ": the data are rows of a " + std::to_string(ports) + "-port (" +
                 std::to_string(1 + 2 * ports * ports) + " values a frequency), not of the " + std::to_string(named) +
