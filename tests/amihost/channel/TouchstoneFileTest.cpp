@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <complex>
 #include <cstring>
 #include <random>
@@ -36,6 +37,21 @@ std::string SharedText(const std::string& dir, const std::string& name)
     std::string error;
     EXPECT_TRUE(TextFile::Read(dir + "/" + name, TouchstoneFile::MaxBytes, text, error)) << error;
     return text;
+}
+
+// The line (from 1) of the first number of `text`: neither blank, nor a
+// comment, nor the option line.
+int FirstDataLine(const std::string& text)
+{
+    int line = 1;
+    for (std::size_t start = 0; start < text.size(); ++line) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::size_t first = text.find_first_not_of(" \t\r", start);
+        if (first < end && text[first] != '!' && text[first] != '#')
+            return line;
+        start = end + 1;
+    }
+    return 0;
 }
 
 // `text` with the first field of line `line` (from 1) replaced by `field`.
@@ -238,8 +254,8 @@ TEST(TouchstoneFile, WrittenFilesReadBackBitForBit)
 
 // Broken copies of measured files: a frequency that goes back, in the
 // middle of a 2-port's data, is reported at its own line (not as noise
-// parameters at the end); a 4-port named .s2p and a 2-port named .s4p say
-// which port count their rows fit.
+// parameters at the end); a 4-port named .s2p and a 2-port named .s4p say,
+// at their first data line, which port count their rows fit.
 TEST(TouchstoneFile, BrokenMeasuredFilesAreReportedAtTheCause)
 {
     const std::string dir = SharedDataDir("touchstone");
@@ -256,10 +272,10 @@ TEST(TouchstoneFile, BrokenMeasuredFilesAreReportedAtTheCause)
     EXPECT_FALSE(TouchstoneFile::Read(WithFirstField(thru, 300, "0.100000000"), "thru.s2p", data, error));
     EXPECT_EQ(error, "thru.s2p:300: frequency 1e+08 Hz does not increase (the one before is 2.91e+08 Hz)");
     EXPECT_FALSE(TouchstoneFile::Read(cable, "cable.s2p", data, error));
-    EXPECT_EQ(error, "cable.s2p: the data are rows of a 4-port (33 values a frequency), not of the 2 ports that the "
-                     "name says");
+    EXPECT_EQ(error, "cable.s2p:" + std::to_string(FirstDataLine(cable)) +
+                         ": the data are rows of a 4-port (33 values a frequency), not of the 2 ports that the name says");
     EXPECT_FALSE(TouchstoneFile::Read(thru, "thru.s4p", data, error));
-    EXPECT_EQ(error, "thru.s4p: the data are rows of a 2-port (9 values a frequency), not of the 4 ports that the "
-                     "name says");
+    EXPECT_EQ(error, "thru.s4p:" + std::to_string(FirstDataLine(thru)) +
+                         ": the data are rows of a 2-port (9 values a frequency), not of the 4 ports that the name says");
     EXPECT_TRUE(data.Frequencies.empty());
 }

@@ -90,6 +90,7 @@ public:
     bool Line(const std::string& text, int line);
     bool Finish(int lastLine);
     int Version() const { return version_; }
+    int FirstPointLine() const { return firstPointLine_; }
 
 private:
     bool Fail(int line, const std::string& what);
@@ -122,6 +123,7 @@ private:
     std::vector<double> point_;           // values of the point being read
     std::size_t perPoint_ = 0;            // values per point
     int pointLine_ = 0;                   // line of the point's frequency
+    int firstPointLine_ = 0;              // line of the first point's, 0 before it
     std::size_t noiseValues_ = 0;         // version 1 noise values skipped
 };
 
@@ -353,6 +355,8 @@ bool Parser::Values(const Tokens& tokens, int line)
         }
         if (point_.empty()) {
             pointLine_ = line;
+            if (firstPointLine_ == 0)
+                firstPointLine_ = line;
             const std::size_t row = 1 + 2 * static_cast<std::size_t>(std::min(data_.Ports, 4));
             if (aligned_ && (t != 0 || (tokens.size() != perPoint_ && tokens.size() != row)))
                 return Fail(line, "a point that does not begin its line");
@@ -475,10 +479,17 @@ int TouchstoneFile::PortsFromName(const std::string& name)
 
 namespace {
 
+// What a pass saw besides the network: the version its first line said
+// (0 if none was read) and the line of the first point (0 if none).
+struct Pass {
+    int Version = 0;
+    int FirstPointLine = 0;
+};
+
 // One pass of the parser over `text`, a version 1 file read as `ports`
-// ports. `version` is what the first line said (0 if none was read).
+// ports.
 bool Parse(const std::string& text, const std::string& name, int ports, bool aligned, TouchstoneData& data,
-           std::string& error, int& version)
+           std::string& error, Pass& pass)
 {
     data = TouchstoneData();
     error.clear();
@@ -504,7 +515,8 @@ bool Parse(const std::string& text, const std::string& name, int ports, bool ali
     }
     if (ok)
         ok = parser.Finish(line);
-    version = parser.Version();
+    pass.Version = parser.Version();
+    pass.FirstPointLine = parser.FirstPointLine();
     if (!ok)
         data = TouchstoneData();
     return ok;
@@ -516,10 +528,10 @@ bool TouchstoneFile::Read(const std::string& text, const std::string& name, Touc
                           std::string& error)
 {
     const int named = PortsFromName(name);
-    int version = 0;
-    if (Parse(text, name, named, false, data, error, version))
+    Pass pass;
+    if (Parse(text, name, named, false, data, error, pass))
         return true;
-    if (version != 1 || named < 1 || named > MaxPorts)
+    if (pass.Version != 1 || named < 1 || named > MaxPorts)
         return false;
     // A version 1 file takes its port count from its name alone; a file
     // misnamed (a 4-port called .s2p) fails somewhere in its data, far from
@@ -529,9 +541,11 @@ bool TouchstoneFile::Read(const std::string& text, const std::string& name, Touc
     for (int ports = 1; ports <= 4; ++ports) {
         TouchstoneData other;
         std::string ignored;
-        if (ports == named || !Parse(text, name, ports, true, other, ignored, version) || other.Frequencies.size() < 2)
+        Pass tried;
+        if (ports == named || !Parse(text, name, ports, true, other, ignored, tried) || other.Frequencies.size() < 2)
             continue;
-        error = name + ": the data are rows of a " + std::to_string(ports) + "-port (" +
+        error = name + ":" + std::to_string(tried.FirstPointLine) + ": the data are rows of a " +
+                std::to_string(ports) + "-port (" +
                 std::to_string(1 + 2 * ports * ports) + " values a frequency), not of the " + std::to_string(named) +
                 " ports that the name says";
         return false;
