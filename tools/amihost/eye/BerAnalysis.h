@@ -38,7 +38,8 @@
 // at most 1 UI. For Gaussian noise of sigma on an eye of clean height h0,
 // Height is h0 - 2 sigma InverseQ(TargetBer).
 struct BerResult {
-    bool Valid = false;          // enough bits of each symbol to fit (2 GaussianTail::MinPoints)
+    bool Valid = false;          // enough bits of each symbol to fit (2 GaussianTail::MinPoints);
+                                 // without a random part, whenever the eye is valid
     double TargetBer = 0.0;
     // The bathtub: spb + 1 phases over one UI, Phase in UI from the eye's
     // best latency; the middle one, Phase[spb / 2], is the eye's centre.

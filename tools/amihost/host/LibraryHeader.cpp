@@ -149,7 +149,10 @@ bool LibraryHeader::Check(const std::string& head, std::uint64_t fileSize, Forma
         reason = "a PE file (a Windows DLL); this host loads Linux libraries";
         return false;
     }
-    return elf ? CheckElf(head, fileSize, reason) : CheckPe(head, fileSize, reason);
+    // The 64 bytes of either header must be in `head` to be read; a head
+    // shorter than that is all of the file there is to check.
+    const std::uint64_t size = head.size() < 64 ? std::min<std::uint64_t>(fileSize, head.size()) : fileSize;
+    return elf ? CheckElf(head, size, reason) : CheckPe(head, size, reason);
 }
 
 bool LibraryHeader::CheckFile(const std::string& path, std::string& error)
