@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "tests/amihost/channel/SharedTouchstone.h"
 #include "tools/amihost/channel/findings/BandCoverage.h"
 
 // 12.8 Gb/s (T = 78.125 ps) sampled at T / 32 needs data to the bit rate,
@@ -28,4 +29,22 @@ TEST(BandCoverage, TheBandNeededIsTheBitRateOrTheSamplesNyquistIfLower)
     EXPECT_TRUE(coarse.BeyondSampling);
     EXPECT_FALSE(coarse.Short);
     EXPECT_TRUE(BandCoverage::Assess({}, bitTime, bitTime / 32).Short);
+}
+
+// A measured board trace to 10 GHz is short for 12.8 Gb/s and covers
+// 10 Gb/s; a measured cable to 40 GHz covers both.
+TEST(BandCoverage, MeasuredFilesAreShortOnlyBelowTheBitRate)
+{
+    const std::string dir = SharedDataDir("touchstone");
+    if (dir.empty())
+        GTEST_SKIP() << SharedDataMissing("touchstone");
+    const TouchstoneData trace = SharedTouchstone(dir, "P1-MSL_Thru_200-P2.s2p");
+    const TouchstoneData cable = SharedTouchstone(dir, "CABLE1_TX_pair.s4p");
+    ASSERT_EQ(trace.Frequencies.back(), 10e9);
+    ASSERT_EQ(cable.Frequencies.back(), 40e9);
+    const BandCoverage fast = BandCoverage::Assess(trace.Frequencies, 78.125e-12, 78.125e-12 / 32);
+    EXPECT_TRUE(fast.Short);
+    EXPECT_DOUBLE_EQ(fast.Share, 10.0 / 12.8);
+    EXPECT_FALSE(BandCoverage::Assess(trace.Frequencies, 100e-12, 100e-12 / 32).Short);
+    EXPECT_FALSE(BandCoverage::Assess(cable.Frequencies, 78.125e-12, 78.125e-12 / 32).Short);
 }
