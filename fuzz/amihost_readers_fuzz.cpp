@@ -11,7 +11,9 @@
 //      the option table
 // Besides sanitizer findings, the target traps when a reader fails without a
 // reason, succeeds with one, leaves a half-filled result on failure, or
-// returns a table whose columns differ in length.
+// returns a table whose columns differ in length; and when the .ami grammar
+// accepts a text that the model's own parameter parser refuses or reads into
+// another tree.
 
 #include <algorithm>
 #include <cstddef>
@@ -20,7 +22,10 @@
 #include <string>
 #include <vector>
 
+#include "params/AmiTree.h"
+#include "tests/amihost/amifile/AmiTreeMatch.h"
 #include "tools/amihost/amifile/AmiFile.h"
+#include "tools/amihost/amifile/AmiGrammar.h"
 #include "tools/amihost/amifile/ParameterString.h"
 #include "tools/amihost/amifile/SweepValues.h"
 #include "tools/amihost/cli/CommandLine.h"
@@ -48,14 +53,33 @@ std::vector<std::string> Pieces(const std::string& text)
     return pieces;
 }
 
+// The grammar's tree of `text` is the model's parser's, whenever the grammar
+// accepts the text; a refusal is one line naming the file.
+void CompareGrammars(const std::string& text)
+{
+    AmiNode root;
+    std::string error;
+    const bool accepted = AmiGrammar::Parse(text, "fuzz.ami", root, error);
+    Check(accepted == error.empty());
+    Check(error.find('\n') == std::string::npos && (accepted || error.rfind("fuzz.ami:", 0) == 0));
+    if (!accepted)
+        return;
+    AmiTree* tree = nullptr;
+    Check(ParseAmiTree(text.c_str(), &tree) == AmiParseOk);
+    Check(AmiTreeDifference(root, *tree).empty());
+    ReleaseAmiTree(&tree);
+}
+
 void ReadAmi(const std::string& input)
 {
     const std::size_t cut = input.find('\0');
     const std::string text = input.substr(0, cut);
+    CompareGrammars(text);
     AmiFile file;
     std::string error;
     const bool ok = AmiFile::Read(text, "fuzz.ami", file, error);
     Check(ok == error.empty());
+    Check(ok || (file.Parameters.empty() && file.Declared.empty()));
     if (!ok || cut == std::string::npos)
         return;
 

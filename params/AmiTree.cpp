@@ -1,10 +1,8 @@
 #include "params/AmiTree.h"
 
-#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cstring>
-#include <vector>
 
 #include "params/AmiMemory.h"
 #include "params/AmiText.h"
@@ -74,10 +72,8 @@ class Scanner {
 public:
     // `work`: the working copy, from the first "(" on; quotes of scanned
     // values become blanks in it.
-    // `offsets`, when not null, receives for every slot the offset in `work`
-    // of the "(" (or, for a stray word, the name) that begins its group.
-    Scanner(char* work, AmiTree* tree, std::size_t* offsets)
-        : p_(work), work_(work), offsets_(offsets), tree_(tree), capacity_(tree->SlotCount)
+    Scanner(char* work, AmiTree* tree)
+        : p_(work), tree_(tree), capacity_(tree->SlotCount)
     {
     }
 
@@ -113,7 +109,6 @@ private:
     AmiParseResult RunCycle()
     {
         char* q = p_;
-        groupAt_ = q;
         if (*q == '(') {
             ++q;
             ++depth_;
@@ -150,7 +145,6 @@ private:
                 --cycle_;
                 closedInCycle_ = true;
                 p_ = q;
-                groupAt_ = q;
                 if (*q == '(') {
                     ++q;
                     ++depth_;
@@ -180,8 +174,6 @@ private:
         AmiTreeEntry& slot = tree_->Entries[Entries];
         slot.Kind = kind;
         slot.Level = depth_ / 2;
-        if (offsets_ != nullptr)
-            offsets_[Entries] = static_cast<std::size_t>(groupAt_ - work_);
         auto* record = static_cast<Record*>(AmiMemory::Allocate(sizeof(Record)));
         if (record != nullptr) {
             record->Name = CopyTrimmed(nameStart, nameEnd);
@@ -315,9 +307,6 @@ private:
     }
 
     char* p_;            // where the next cycle starts
-    char* const work_;   // start of the working copy
-    char* groupAt_ = nullptr;         // where the group of the next entry begins
-    std::size_t* const offsets_;      // per slot, where its group begins; may be null
     AmiTree* tree_;      // receives the entries; owns every record made
     const int capacity_; // slot count
     int depth_ = 0;      // half levels, see the class comment
@@ -471,9 +460,7 @@ void ReleaseAmiTree(AmiTree** tree)
 
 namespace {
 
-// ParseAmiTree; with `offsets`, also the text offset at which each slot's
-// group begins (sized to the slot count once that is known).
-AmiParseResult Parse(const char* text, AmiTree** tree, std::vector<std::size_t>* offsets)
+AmiParseResult Parse(const char* text, AmiTree** tree)
 {
     if (text == nullptr || tree == nullptr)
         return AmiParseMissingNode;
@@ -497,8 +484,6 @@ AmiParseResult Parse(const char* text, AmiTree** tree, std::vector<std::size_t>*
         return AmiParseUnbalanced;
     if (opens > static_cast<std::size_t>(INT_MAX))
         return AmiParseNoMemory; // slot count and indices are 32-bit
-    if (offsets != nullptr)
-        offsets->assign(opens, 0); // before the tree, which nothing would release if this threw
 
     auto* result = static_cast<AmiTree*>(AmiMemory::Allocate(sizeof(AmiTree)));
     if (result == nullptr)
@@ -517,7 +502,7 @@ AmiParseResult Parse(const char* text, AmiTree** tree, std::vector<std::size_t>*
         return AmiParseOk;
     }
 
-    Scanner scanner(work, result, offsets != nullptr ? offsets->data() : nullptr);
+    Scanner scanner(work, result);
     AmiParseResult code = scanner.Run();
     // A scan that made no entry (its only group dropped) has no root: it is
     // refused like a first group that is a leaf.
@@ -528,33 +513,11 @@ AmiParseResult Parse(const char* text, AmiTree** tree, std::vector<std::size_t>*
         ReleaseAmiTree(&result);
         return code;
     }
-    if (offsets != nullptr)
-        for (std::size_t& offset : *offsets)
-            offset += static_cast<std::size_t>(start - text);
     *tree = result;
     return AmiParseOk;
 }
 
 } // namespace
 
-AmiParseResult ParseAmiTree(const char* text, AmiTree** tree) { return Parse(text, tree, nullptr); }
+AmiParseResult ParseAmiTree(const char* text, AmiTree** tree) { return Parse(text, tree); }
 
-AmiParseResult ParseAmiTreeWithLines(const char* text, AmiTree** tree, std::vector<int>& lines)
-{
-    lines.clear();
-    std::vector<std::size_t> offsets;
-    const AmiParseResult result = Parse(text, tree, &offsets);
-    if (result != AmiParseOk)
-        return result;
-    // Line of an offset: 1 + the line feeds before it.
-    std::vector<std::size_t> feeds;
-    for (const char* s = text; *s != '\0'; ++s)
-        if (*s == '\n')
-            feeds.push_back(static_cast<std::size_t>(s - text));
-    lines.assign(offsets.size(), 0);
-    for (int i = 0; i < (*tree)->SlotCount; ++i)
-        if ((*tree)->Entries[i].Record != nullptr)
-            lines[static_cast<std::size_t>(i)] =
-                1 + static_cast<int>(std::lower_bound(feeds.begin(), feeds.end(), offsets[i]) - feeds.begin());
-    return AmiParseOk;
-}

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <vector>
-
 // The AMI parameter tree: the parenthesised parameter string that a channel
 // simulator hands to AMI_Init, e.g. "(Halvex_tx (de 3))", parsed into a list
 // of groups in text order, linked into branches (groups of groups) and leaves
@@ -116,14 +114,6 @@ struct AmiTree {
 // except the allocation-failure messages of AmiMemory. Runs in time linear in
 // the text's length for every text without a double quote inside a group name.
 AmiParseResult ParseAmiTree(const char* text, AmiTree** tree);
-
-// ParseAmiTree, the same tree and result, that also tells where each group
-// stands, for readers that name the line of what they find: on AmiParseOk
-// `lines` holds one entry per slot, the 1-based line (lines end at "\n") of
-// the "(" that opens the slot's group, or of its name when a stray word
-// became a group; 0 for an empty slot. On any other result `lines` is empty.
-// Not for AMI_Init: the lines are a std::vector, whose growth may throw.
-AmiParseResult ParseAmiTreeWithLines(const char* text, AmiTree** tree, std::vector<int>& lines);
 
 // Releases *tree and all it owns and sets *tree to null. Null `tree` or null
 // *tree does nothing.

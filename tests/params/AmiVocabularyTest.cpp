@@ -28,18 +28,3 @@ TEST(AmiVocabulary, EveryWordParsesBackToItsCode)
     EXPECT_STREQ(AmiVocabulary::NameText(AmiNameNone), "");
     EXPECT_EQ(AmiVocabulary::ValueKeywordOf("dual-dirac"), AmiKeywordNone);
 }
-
-TEST(AmiVocabulary, TheThreeGroupsOfValueWordsSplitTheTable)
-{
-    int usage = 0, type = 0, format = 0;
-    for (int code = 0; code < AmiVocabulary::ValueKeywordCount; ++code) {
-        const auto k = static_cast<AmiValueKeyword>(code);
-        EXPECT_EQ(AmiVocabulary::IsUsage(k) + AmiVocabulary::IsType(k) + AmiVocabulary::IsFormat(k), 1) << code;
-        usage += AmiVocabulary::IsUsage(k);
-        type += AmiVocabulary::IsType(k);
-        format += AmiVocabulary::IsFormat(k);
-    }
-    EXPECT_EQ(usage, 4);
-    EXPECT_EQ(type, 6);
-    EXPECT_EQ(format, 10);
-}

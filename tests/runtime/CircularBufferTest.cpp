@@ -27,21 +27,6 @@ std::vector<double> Iota(std::size_t n, double first)
 
 } // namespace
 
-TEST(CircularBuffer, NewBufferIsDetachedWithUnitSizes)
-{
-    CircularBuffer<std::complex<double>> buffer;
-    EXPECT_EQ(buffer.Size, 1u);
-    EXPECT_EQ(buffer.MaxSize, 1u);
-    EXPECT_EQ(buffer.Position, 0u);
-    EXPECT_EQ(buffer.Capacity, 0u);
-    EXPECT_EQ(buffer.Data, nullptr);
-    EXPECT_EQ(buffer.ElementSize, 16u);
-    EXPECT_EQ(CircularBuffer<bool>().ElementSize, 1u);
-    EXPECT_EQ(CircularBuffer<int>().ElementSize, 4u);
-    EXPECT_EQ(CircularBuffer<EnvelopeSignal>().ElementSize, 16u);
-    EXPECT_EQ(CircularBuffer<Matrix<float>>().ElementSize, sizeof(Matrix<float>));
-}
-
 TEST(CircularBuffer, SetSizeOnlyRaisesMaxSize)
 {
     CircularBuffer<double> buffer;

@@ -6,8 +6,6 @@ using TorvaneModelBuilder::DFModel;
 
 namespace {
 
-class PlainBlock : public DFModel {};
-
 // Counts the calls of its Validate, which fails.
 class ValidatingBlock : public DFModel {
 public:
@@ -16,19 +14,6 @@ public:
 };
 
 } // namespace
-
-TEST(DFModel, DefaultOperationsSucceedAndWriteNothing)
-{
-    PlainBlock block;
-    testing::internal::CaptureStderr();
-    EXPECT_TRUE(block.Setup());
-    EXPECT_TRUE(block.Initialize());
-    EXPECT_TRUE(block.Run());
-    EXPECT_TRUE(block.Finalize());
-    EXPECT_TRUE(block.Finalize());
-    EXPECT_TRUE(block.Validate());
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-}
 
 TEST(DFModel, DefaultInitializeDoesNotCallValidate)
 {

@@ -20,12 +20,3 @@ TEST(Fork, CopiesTheInputToEverySeventeenOutputs)
     for (double* out : outputs)
         EXPECT_EQ(*out, 2.75);
 }
-
-TEST(Fork, WithoutOutputsWritesNothingAndSucceeds)
-{
-    Fork<CircularBuffer<int>> fork;
-    PortStorage<int> cells;
-    int& in = cells.Connect(fork.Input, 5);
-    EXPECT_TRUE(fork.Run());
-    EXPECT_EQ(in, 5);
-}

@@ -46,14 +46,3 @@ TEST(ScalarToScalar, ConvertsTheCurrentElementThroughThePolicy)
     EXPECT_TRUE(convert.Run());
     EXPECT_EQ(y, -1);
 }
-
-TEST(TypeConverter, PlainConverterRunsTheDefault)
-{
-    TypeConverter<CircularBuffer<double>, CircularBuffer<int>, TypeConverterRound> convert;
-    PortStorage<double> in;
-    PortStorage<int> out;
-    in.Connect(convert.Input, 3.6);
-    int& y = out.Connect(convert.Output, 9);
-    EXPECT_TRUE(convert.Run());
-    EXPECT_EQ(y, 9);
-}

@@ -2,8 +2,8 @@
 
 #include <string>
 
+#include "tests/amihost/ModelAmiText.h"
 #include "tools/amihost/amifile/ParameterString.h"
-#include "tools/amihost/signal/TextFile.h"
 
 namespace {
 
@@ -19,10 +19,8 @@ AmiFile Load(const std::string& text)
 
 TEST(ParameterString, TheModelsFileGivesTheStringASimulatorSends)
 {
-    std::string text;
+    const AmiFile file = Load(ModelAmiText());
     std::string error;
-    ASSERT_TRUE(TextFile::Read(HALVEX_AMI_PATH, AmiFile::MaxBytes, text, error)) << error;
-    const AmiFile file = Load(text);
     std::string parameters;
     ASSERT_TRUE(ParameterString::Build(file, {}, parameters, error)) << error;
     EXPECT_EQ(parameters, "(Halvex_tx (de 15))");

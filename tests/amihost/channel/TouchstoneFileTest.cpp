@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <complex>
 #include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "tests/SharedData.h"
 #include "tools/amihost/channel/TouchstoneFile.h"
+#include "tools/amihost/signal/TextFile.h"
 
 namespace {
 
@@ -25,6 +28,41 @@ void ExpectNear(Complex actual, Complex expected, const std::string& what)
 {
     EXPECT_NEAR(actual.real(), expected.real(), 1e-12) << what;
     EXPECT_NEAR(actual.imag(), expected.imag(), 1e-12) << what;
+}
+
+// The text of the shared data file `name` (empty, with a failure, if unread).
+std::string SharedText(const std::string& dir, const std::string& name)
+{
+    std::string text;
+    std::string error;
+    EXPECT_TRUE(TextFile::Read(dir + "/" + name, TouchstoneFile::MaxBytes, text, error)) << error;
+    return text;
+}
+
+// The line (from 1) of the first number of `text`: neither blank, nor a
+// comment, nor the option line.
+int FirstDataLine(const std::string& text)
+{
+    int line = 1;
+    for (std::size_t start = 0; start < text.size(); ++line) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::size_t first = text.find_first_not_of(" \t\r", start);
+        if (first < end && text[first] != '!' && text[first] != '#')
+            return line;
+        start = end + 1;
+    }
+    return 0;
+}
+
+// `text` with the first field of line `line` (from 1) replaced by `field`.
+std::string WithFirstField(const std::string& text, int line, const std::string& field)
+{
+    std::size_t start = 0;
+    for (int i = 1; i < line; ++i)
+        start = text.find('\n', start) + 1;
+    const std::size_t first = text.find_first_not_of(' ', start);
+    const std::size_t end = text.find(' ', first);
+    return text.substr(0, first) + field + text.substr(end);
 }
 
 } // namespace
@@ -145,7 +183,7 @@ TEST(TouchstoneFile, EveryFaultIsOneLineNamingTheFileAndLine)
         {"r.s1p", "# GHz S RI R -50\n", "r.s1p:1: R needs the reference impedance in ohms, a number above 0"},
         {"n.s1p", "# GHz S RI\n1 0.5 nan\n", "n.s1p:2: \"nan\" is not a finite number"},
         {"f.s1p", "# GHz S RI\n1 0.5 0\n1 0.4 0\n",
-         "f.s1p:3: frequency 1e+09 Hz is not above the one before (1e+09 Hz)"},
+         "f.s1p:3: frequency 1e+09 Hz does not increase (the one before is 1e+09 Hz)"},
         {"nf.s1p", "# GHz S RI\n-1 0.5 0\n", "nf.s1p:2: frequency -1 is not a finite number of at least 0"},
         {"i.s2p", "# GHz S RI\n1 0 0 1 0\n 0 0 0\n", "i.s2p:2: the frequency point has 8 of its 9 values"},
         {"o.s1p", "1 0.5 0\n# GHz S RI\n", "o.s1p:2: the option line must come before the data"},
@@ -154,8 +192,12 @@ TEST(TouchstoneFile, EveryFaultIsOneLineNamingTheFileAndLine)
         {"e.s1p", "! only a comment\n", "e.s1p:1: no data: the file holds no line but comments"},
         {"z.s1p", std::string("# GHz\n1 0.5\0 0\n", 15), "z.s1p:2: NUL byte in the text"},
         {"x.s33p", "1 0 0\n", "x.s33p:1: 33 ports, more than the 32 read"},
-        {"nz.s2p", "# GHz S RI\n1 0 0 0 0 0 0 0 0\n0.5 1 2\n", "nz.s2p:3: the noise parameters are not rows of 5 "
-                                                               "values"},
+        {"nz.s2p", "# GHz S RI\n1 0 0 0 0 0 0 0 0\n0.5 1 2\n",
+         "nz.s2p:3: frequency 5e+08 Hz does not increase (the one before is 1e+09 Hz)"},
+        {"b1.s1p", "# GHz S RI\n1 0 0\n2 0 0\n1.5 0 0\n4 0 0\n5 0 0\n6 0 0\n7 0 0\n8 0 0\n9 0 0\n",
+         "b1.s1p:4: frequency 1.5e+09 Hz does not increase (the one before is 2e+09 Hz)"},
+        {"n5.s2p", "# GHz S RI\n1 0 0 0 0 0 0 0 0\n0.5 1 2 3 4\n0.6 1 2\n",
+         "n5.s2p:4: a noise parameter line holds 5 values, this one 3"},
         {"k.s2p", "# GHz S RI\n[Number of Ports] 2\n", "k.s2p:2: keyword [Number of Ports] in a version 1.x file (a "
                                                         "2.0 file begins with [Version] 2.0)"},
         {"v.s2p", "[Version] 3.0\n", "v.s2p:1: [Version] 3.0 is not read (versions 1.x, 2.0 and 2.1 are)"},
@@ -208,4 +250,32 @@ TEST(TouchstoneFile, WrittenFilesReadBackBitForBit)
             EXPECT_EQ(back.Reference, data.Reference) << ports << " " << version;
         }
     }
+}
+
+// Broken copies of measured files: a frequency that goes back, in the
+// middle of a 2-port's data, is reported at its own line (not as noise
+// parameters at the end); a 4-port named .s2p and a 2-port named .s4p say,
+// at their first data line, which port count their rows fit.
+TEST(TouchstoneFile, BrokenMeasuredFilesAreReportedAtTheCause)
+{
+    const std::string dir = SharedDataDir("touchstone");
+    if (dir.empty())
+        GTEST_SKIP() << SharedDataMissing("touchstone");
+    const std::string thru = SharedText(dir, "P1-MSL_Thru_200-P2.s2p");
+    const std::string cable = SharedText(dir, "CABLE1_TX_pair.s4p");
+    ASSERT_EQ(ReadOk("P1-MSL_Thru_200-P2.s2p", thru).Frequencies.size(), 10000u);
+    ASSERT_EQ(ReadOk("CABLE1_TX_pair.s4p", cable).Ports, 4);
+
+    TouchstoneData data;
+    std::string error;
+    // Line 300 holds 0.292 GHz, after 0.291; 0.100 goes back.
+    EXPECT_FALSE(TouchstoneFile::Read(WithFirstField(thru, 300, "0.100000000"), "thru.s2p", data, error));
+    EXPECT_EQ(error, "thru.s2p:300: frequency 1e+08 Hz does not increase (the one before is 2.91e+08 Hz)");
+    EXPECT_FALSE(TouchstoneFile::Read(cable, "cable.s2p", data, error));
+    EXPECT_EQ(error, "cable.s2p:" + std::to_string(FirstDataLine(cable)) +
+                         ": the data are rows of a 4-port (33 values a frequency), not of the 2 ports that the name says");
+    EXPECT_FALSE(TouchstoneFile::Read(thru, "thru.s4p", data, error));
+    EXPECT_EQ(error, "thru.s4p:" + std::to_string(FirstDataLine(thru)) +
+                         ": the data are rows of a 2-port (9 values a frequency), not of the 4 ports that the name says");
+    EXPECT_TRUE(data.Frequencies.empty());
 }

@@ -5,9 +5,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "tests/amihost/ModelAmiText.h"
 #include "tools/amihost/amifile/AmiFile.h"
 #include "tools/amihost/check/ModelCheck.h"
-#include "tools/amihost/signal/TextFile.h"
 
 namespace {
 
@@ -74,10 +74,7 @@ std::string FindingsOf(const KitCheckReport& report, const std::string& name)
 
 TEST(ModelCheck, TheBuiltModelPassesEveryCheckAndTellsWhatAStatisticalFlowSees)
 {
-    std::string text;
-    std::string error;
-    ASSERT_TRUE(TextFile::Read(HALVEX_AMI_PATH, AmiFile::MaxBytes, text, error)) << error;
-    const KitCheckReport report = Check(HALVEX_MODEL_PATH, text);
+    const KitCheckReport report = Check(HALVEX_MODEL_PATH, ModelAmiText());
     const char* const names[] = {"parameter-names",    "library",        "getwave-exists",
                                  "init-defaults",      "block-independence", "instances-independent",
                                  "repeated-init-close", "clock-end-mark", "init-returns-impulse",

@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 
+#include "tests/amihost/ModelAmiText.h"
 #include "tools/amihost/amifile/AmiFile.h"
 #include "tools/amihost/amifile/ParameterString.h"
 #include "tools/amihost/check/ModelCheck.h"
@@ -62,10 +63,7 @@ void ExpectOnlyFailure(const std::string& modelPath, const std::string& failing,
 
 TEST(ModelCheckWaves, TheBuiltModelAndASoundStandInPassEveryWaveCheck)
 {
-    std::string ami;
-    std::string error;
-    ASSERT_TRUE(TextFile::Read(HALVEX_AMI_PATH, AmiFile::MaxBytes, ami, error)) << error;
-    for (const auto& [name, finding] : Findings(HALVEX_MODEL_PATH, ami))
+    for (const auto& [name, finding] : Findings(HALVEX_MODEL_PATH, ModelAmiText()))
         EXPECT_EQ(finding.substr(0, 5), "PASS ") << name << ": " << finding;
     const std::map<std::string, std::string> stub = Findings(STUB_SOUND_PATH, StubAmi);
     EXPECT_EQ(stub.size(), 5u);

@@ -191,18 +191,11 @@ TEST(CommandLine, EveryFaultIsOneLineNamingTheOption)
     }
 }
 
-// The one table gives --help and the reference (docs/amihost.md): every
-// option is in both, with its range and default.
-TEST(OptionTable, HelpAndTheReferenceShowEveryOptionOfTheTable)
+// The one table gives --help and the reference (docs/amihost.md): the
+// reference holds the table as it stands, and --help its ranges and defaults.
+TEST(OptionTable, TheReferenceHoldsTheTableAndHelpItsRangesAndDefaults)
 {
     const std::string usage = CommandLine::Usage();
-    for (const char* option : {"--set", "--param", "--model", "--bit-time", "--samples-per-bit", "--bits", "--stimulus",
-                               "--wave", "--amplitude", "--loss", "--impulse", "--touchstone", "--s4p-order", "--tx-r", "--rx-r",
-                               "--block", "--out", "--response-bits",
-                               "--skip-bits", "--rj", "--sj", "--sj-freq", "--noise", "--ber",
-                               "--own-eye-scale", "--rx", "--rx-model", "--rx-ami", "--rx-model-name", "--rx-set", "--seed",
-                               "--jobs", "--help", "--version"})
-        EXPECT_NE(usage.find(option), std::string::npos) << option;
     EXPECT_NE(usage.find("2 .. 1024 (default 32)"), std::string::npos) << usage;
     EXPECT_NE(usage.find("1000; check: 256"), std::string::npos) << usage;
 

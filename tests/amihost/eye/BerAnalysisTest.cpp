@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -89,4 +90,44 @@ TEST(BerAnalysis, TooFewBitsOfASymbolGiveNoFigures)
     const std::vector<double> wave = Stimulus::Nrz(bits, Spb, 1.0);
     EXPECT_FALSE(Analyse(wave, bits, 1e-12).Valid);
     EXPECT_FALSE(BerAnalysis::Measure(wave, bits, Spb, EyeResult(), 1e-12).Valid);
+}
+
+// A smooth channel (a first-order low-pass, 0.2 of the way to the input per
+// sample) leaves many distinct interference levels; without noise or jitter
+// the eye at any BER is the measured eye, for every bit count, against a
+// naive measured eye written here: the largest over latencies of the lowest
+// one less the highest zero.
+TEST(BerAnalysis, WithoutARandomPartAnySmoothChannelGivesTheMeasuredEyeAtEveryBitCount)
+{
+    for (std::size_t count : {300, 1000, 2000, 5000}) {
+        const std::vector<int> bits = Prbs(15).Take(count);
+        std::vector<double> wave = Stimulus::Nrz(bits, Spb, 1.0);
+        for (std::size_t n = 1; n < wave.size(); ++n)
+            wave[n] = wave[n - 1] + 0.2 * (wave[n] - wave[n - 1]);
+        double reference = -1e300;
+        for (std::size_t latency = 0; latency <= 2 * Spb; ++latency) {
+            double lowestOne = 1e300;
+            double highestZero = -1e300;
+            for (std::size_t k = 4; k * Spb + latency < wave.size(); ++k) {
+                const double level = wave[k * Spb + latency];
+                if (bits[k])
+                    lowestOne = std::min(lowestOne, level);
+                else
+                    highestZero = std::max(highestZero, level);
+            }
+            reference = std::max(reference, lowestOne - highestZero);
+        }
+        EyeResult eye;
+        Analyse(wave, bits, 1e-12, &eye);
+        ASSERT_GT(eye.Height, 0.1);
+        for (double target : {1e-3, 1e-12, 1e-17}) {
+            const BerResult ber = BerAnalysis::Measure(wave, bits, Spb, eye, target, BerAnalysis::RandomPart::Absent);
+            ASSERT_TRUE(ber.Valid);
+            EXPECT_EQ(ber.Height, reference) << count << " " << target;
+            EXPECT_EQ(ber.Width, eye.Width);
+            EXPECT_EQ(ber.Opening[ber.Best], reference);
+            EXPECT_EQ(ber.Ber[ber.Best], 0.0);
+            EXPECT_NEAR(ber.OneLevel - ber.ZeroLevel, reference, 1e-15);
+        }
+    }
 }

@@ -23,6 +23,9 @@
 //   STUB_CLOCK_BACKWARDS  writes two clock times, the second before the
 //                      first, then the end mark, in calls of 2 samples or
 //                      more (clock-end-mark; a receiver run stops on it)
+//   STUB_CRASHES_IN_INIT  AMI_Init executes a trap instruction: the process
+//                      dies of SIGILL, a signal the sanitizers leave alone
+//                      (isolated runs)
 #include <cstdlib>
 #include <cstring>
 
@@ -72,6 +75,9 @@ double Gain(const char* parameters)
 STUB_EXPORT long AMI_Init(double* impulse, long rows, long, double, double, char* parameters, char**, void** handle,
                           char** message)
 {
+#ifdef STUB_CRASHES_IN_INIT
+    __builtin_trap();
+#endif
     *handle = NewInstance();
 #if defined(STUB_EQUALISES)
     for (long i = rows - 1; i >= 0; --i)

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <map>
 #include <string>
 #include <vector>
 
-#include "params/AmiTree.h"
+#include "tools/amihost/amifile/AmiNode.h"
 
 // Every parameter an .ami file declares, whatever its usage, with the line
 // of its group: the names a simulator shows its user and sends to the model.
@@ -18,11 +17,10 @@ public:
     struct Entry {
         std::string Path;      // dotted: "de", "tx_taps.-1", "GetWave_Exists"
         std::string Name;      // the last part of Path
-        int Line = 0;          // 1-based line of the group's "(" (or of the name)
+        int Line = 0;          // 1-based line of the group's "("
         bool Reserved = false; // declared below Reserved_Parameters
     };
 
-    // The declarations below `root`, in file order; `lines` gives each
-    // record's line (AmiFile's line table).
-    static std::vector<Entry> Collect(const AmiBranch& root, const std::map<const void*, int>& lines);
+    // The declarations below `root` (AmiGrammar's tree), in file order.
+    static std::vector<Entry> Collect(const AmiNode& root);
 };

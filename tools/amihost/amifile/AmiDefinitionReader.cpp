@@ -27,9 +27,9 @@ const FormatLayout FormatLayouts[] = {
     {AmiKeywordSteps, 4, "typ min max n"},
 };
 
-const FormatLayout* LayoutOf(const char* word)
+const FormatLayout* LayoutOf(const std::string& word)
 {
-    const AmiValueKeyword keyword = AmiVocabulary::ValueKeywordOf(word);
+    const AmiValueKeyword keyword = AmiVocabulary::ValueKeywordOf(word.c_str());
     for (const FormatLayout& layout : FormatLayouts)
         if (layout.Word == keyword)
             return &layout;
@@ -40,41 +40,23 @@ double NumberOf(const std::string& text) { return std::strtod(text.c_str(), null
 
 } // namespace
 
-bool AmiDefinitionReader::IsDefinition(const AmiBranch& branch)
+bool AmiDefinitionReader::IsDefinition(const AmiNode& branch)
 {
-    for (int i = 0; i < branch.ChildCount; ++i) {
-        const AmiLeaf* leaf = LeafOf(branch.Children[i]);
-        if (leaf && (leaf->NameKeyword == AmiNameUsage || leaf->NameKeyword == AmiNameType))
+    for (const AmiNode& child : branch.Children)
+        if (child.IsLeaf() && (child.NameKeyword == AmiNameUsage || child.NameKeyword == AmiNameType))
             return true;
-    }
     return false;
 }
 
-const AmiLeaf* AmiDefinitionReader::LeafOf(const AmiTreeEntry& entry)
+std::string AmiDefinitionReader::Where(const AmiNode& node, const Definition& d) const
 {
-    return entry.Kind == AmiNodeLeaf ? static_cast<const AmiLeaf*>(entry.Record) : nullptr;
+    return fileName_ + ":" + std::to_string(node.Line) + ": parameter " + d.DottedPath();
 }
 
-const AmiBranch* AmiDefinitionReader::BranchOf(const AmiTreeEntry& entry)
+bool AmiDefinitionReader::Collect(const AmiNode& branch, std::vector<Definition>& out, std::string& error)
 {
-    return entry.Kind == AmiNodeBranch ? static_cast<const AmiBranch*>(entry.Record) : nullptr;
-}
-
-int AmiDefinitionReader::LineOf(const void* record) const
-{
-    const auto it = lines_.find(record);
-    return it == lines_.end() ? 1 : it->second;
-}
-
-std::string AmiDefinitionReader::Where(const void* record, const Definition& d) const
-{
-    return fileName_ + ":" + std::to_string(LineOf(record)) + ": parameter " + d.DottedPath();
-}
-
-bool AmiDefinitionReader::Collect(const AmiBranch& branch, std::vector<Definition>& out, std::string& error)
-{
-    for (int i = 0; i < branch.ChildCount; ++i) {
-        const AmiBranch* child = Reader::BranchOf(branch.Children[i]);
+    for (const AmiNode& entry : branch.Children) {
+        const AmiNode* child = Reader::BranchOf(entry);
         // A leaf among definitions is a description or a note.
         if (child && !CollectChild(*child, out, error))
             return false;
@@ -82,7 +64,7 @@ bool AmiDefinitionReader::Collect(const AmiBranch& branch, std::vector<Definitio
     return true;
 }
 
-bool AmiDefinitionReader::CollectChild(const AmiBranch& child, std::vector<Definition>& out, std::string& error)
+bool AmiDefinitionReader::CollectChild(const AmiNode& child, std::vector<Definition>& out, std::string& error)
 {
     path_.emplace_back(child.Name);
     bool ok = true;
@@ -98,11 +80,11 @@ bool AmiDefinitionReader::CollectChild(const AmiBranch& child, std::vector<Defin
     return ok;
 }
 
-bool AmiDefinitionReader::Read(const AmiBranch& branch, Definition& d, std::string& error)
+bool AmiDefinitionReader::Read(const AmiNode& branch, Definition& d, std::string& error)
 {
     d = Definition();
     d.Path = path_;
-    d.Line = LineOf(&branch);
+    d.Line = branch.Line;
     Leaves leaves;
     static const Word Usage = {"Usage", "In|Out|InOut|Info", AmiVocabulary::IsUsage};
     static const Word Type = {"Type", "Float|Integer|String|Boolean|Tap|UI", AmiVocabulary::IsType};
@@ -114,14 +96,14 @@ bool AmiDefinitionReader::Read(const AmiBranch& branch, Definition& d, std::stri
            CheckValues(*leaves.Format, d, error) && ReadDefault(leaves, d, error);
 }
 
-bool AmiDefinitionReader::Gather(const AmiBranch& branch, const std::string& name, Leaves& leaves,
+bool AmiDefinitionReader::Gather(const AmiNode& branch, const std::string& name, Leaves& leaves,
                                  std::string& error)
 {
-    for (int i = 0; i < branch.ChildCount; ++i) {
-        const AmiLeaf* leaf = Reader::LeafOf(branch.Children[i]);
+    for (const AmiNode& child : branch.Children) {
+        const AmiNode* leaf = Reader::LeafOf(child);
         if (!leaf)
             continue; // sub-groups of a definition (e.g. a table's rows) say nothing about its value
-        const AmiLeaf** slot = nullptr;
+        const AmiNode** slot = nullptr;
         if (leaf->NameKeyword == AmiNameUsage)
             slot = &leaves.Usage;
         else if (leaf->NameKeyword == AmiNameType)
@@ -129,13 +111,13 @@ bool AmiDefinitionReader::Gather(const AmiBranch& branch, const std::string& nam
         else if (leaf->NameKeyword == AmiNameDefault)
             slot = &leaves.Default;
         else if (leaf->NameKeyword == AmiNameFormat ||
-                 AmiVocabulary::IsFormat(AmiVocabulary::ValueKeywordOf(leaf->Name)))
+                 AmiVocabulary::IsFormat(AmiVocabulary::ValueKeywordOf(leaf->Name.c_str())))
             slot = &leaves.Format;
         if (!slot)
             continue; // Description, Labels, List_Tip and other notes
         if (*slot) {
-            error = fileName_ + ":" + std::to_string(LineOf(leaf)) + ": parameter " + name + " declares " +
-                    (slot == &leaves.Format ? std::string("its format") : "(" + std::string(leaf->Name) + " ...)") +
+            error = fileName_ + ":" + std::to_string(leaf->Line) + ": parameter " + name + " declares " +
+                    (slot == &leaves.Format ? std::string("its format") : "(" + leaf->Name + " ...)") +
                     " twice";
             return false;
         }
@@ -144,45 +126,44 @@ bool AmiDefinitionReader::Gather(const AmiBranch& branch, const std::string& nam
     return true;
 }
 
-bool AmiDefinitionReader::ReadWord(const AmiBranch& branch, const AmiLeaf* leaf, const Word& word, const Definition& d,
+bool AmiDefinitionReader::ReadWord(const AmiNode& branch, const AmiNode* leaf, const Word& word, const Definition& d,
                                    AmiValueKeyword& value, std::string& error)
 {
-    if (!leaf || leaf->ValueCount != 1) {
-        error = Where(leaf ? static_cast<const void*>(leaf) : &branch, d) + " needs one (" + word.Name + " " +
-                word.Choices + ")";
+    if (!leaf || leaf->Values.size() != 1) {
+        error = Where(leaf ? *leaf : branch, d) + " needs one (" + word.Name + " " + word.Choices + ")";
         return false;
     }
     if (!word.Accepts(leaf->Values[0].Keyword)) {
-        error = Where(leaf, d) + ": unknown " + word.Name + " \"" + leaf->Values[0].Text + "\"";
+        error = Where(*leaf, d) + ": unknown " + word.Name + " \"" + leaf->Values[0].Text + "\"";
         return false;
     }
     value = leaf->Values[0].Keyword;
     return true;
 }
 
-bool AmiDefinitionReader::ReadFormat(const AmiBranch& branch, const Leaves& leaves, Definition& d,
+bool AmiDefinitionReader::ReadFormat(const AmiNode& branch, const Leaves& leaves, Definition& d,
                                      std::string& error)
 {
-    const AmiLeaf* format = leaves.Format;
+    const AmiNode* format = leaves.Format;
     if (!format) {
-        error = Where(&branch, d) +
+        error = Where(branch, d) +
                 " has no format (Value, Range, List, Corner, Increment or Steps; tables and other forms are not "
                 "supported for parameters sent to the model)";
         return false;
     }
     // (Format word values...) in older files, (word values...) in newer ones.
     const bool oldStyle = format->NameKeyword == AmiNameFormat;
-    const char* word = oldStyle ? (format->ValueCount > 0 ? format->Values[0].Text : "") : format->Name;
+    const std::string word = oldStyle ? format->Values[0].Text : format->Name; // a leaf holds a value
     const FormatLayout* layout = LayoutOf(word);
     if (!layout) {
-        error = Where(format, d) + ": format \"" + word + "\" is not supported for a parameter sent to the model";
+        error = Where(*format, d) + ": format \"" + word + "\" is not supported for a parameter sent to the model";
         return false;
     }
     d.Format = layout->Word;
-    for (int i = oldStyle ? 1 : 0; i < format->ValueCount; ++i)
-        d.Values.emplace_back(format->Values[i].Text);
+    for (std::size_t i = oldStyle ? 1 : 0; i < format->Values.size(); ++i)
+        d.Values.push_back(format->Values[i].Text);
     if (layout->Count ? d.Values.size() != layout->Count : d.Values.empty()) {
-        error = Where(format, d) + ": " + AmiVocabulary::ValueText(layout->Word) + " needs " +
+        error = Where(*format, d) + ": " + AmiVocabulary::ValueText(layout->Word) + " needs " +
                 (layout->Count ? std::to_string(layout->Count) : std::string("at least 1")) + " value" +
                 (layout->Count == 1 ? "" : "s") + " (" + layout->Layout + "), found " + std::to_string(d.Values.size());
         return false;
@@ -193,9 +174,9 @@ bool AmiDefinitionReader::ReadFormat(const AmiBranch& branch, const Leaves& leav
 // Every value of the format must be of the parameter's type; the range and
 // grid must make sense. Checked against an open list first, so that the
 // bounds themselves are judged by type only.
-bool AmiDefinitionReader::CheckValues(const AmiLeaf& format, const Definition& d, std::string& error)
+bool AmiDefinitionReader::CheckValues(const AmiNode& format, const Definition& d, std::string& error)
 {
-    const std::string where = Where(&format, d);
+    const std::string where = Where(format, d);
     const char* word = AmiVocabulary::ValueText(d.Format);
     Definition typeOnly = d;
     typeOnly.Format = AmiKeywordList;
@@ -224,14 +205,14 @@ bool AmiDefinitionReader::CheckValues(const AmiLeaf& format, const Definition& d
 
 bool AmiDefinitionReader::ReadDefault(const Leaves& leaves, Definition& d, std::string& error)
 {
-    if (leaves.Default && leaves.Default->ValueCount != 1) {
-        error = Where(leaves.Default, d) + ": (Default ...) needs exactly one value";
+    if (leaves.Default && leaves.Default->Values.size() != 1) {
+        error = Where(*leaves.Default, d) + ": (Default ...) needs exactly one value";
         return false;
     }
     d.Default = leaves.Default ? leaves.Default->Values[0].Text : d.Values[0];
     std::string reason;
     if (!d.Accepts(d.Default, reason)) {
-        error = Where(leaves.Default ? static_cast<const void*>(leaves.Default) : leaves.Format, d) +
+        error = Where(leaves.Default ? *leaves.Default : *leaves.Format, d) +
                 ": the default does not fit: " + reason;
         return false;
     }

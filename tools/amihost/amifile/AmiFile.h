@@ -10,10 +10,10 @@
 // parameters it may send to AMI_Init (Usage In and InOut, from Model_Specific
 // or directly below the root) and the reserved flags that shape the flow.
 //
-// The text is checked by AmiSourceScan (faults with their line) and parsed by
-// the project's parameter parser, which also gives the line of every group;
-// AmiDefinitionReader then reads the definitions out of the tree. Every fault
-// gives one line "FILE:LINE: what".
+// The text is read by AmiGrammar into a tree with the line of every group
+// (the tree the model's own parameter parser builds from it); AmiDefinitionReader
+// then reads the definitions out of the tree. Every fault gives one line
+// "FILE:LINE: what" (a file that is not text: "FILE: not an .ami file: ...").
 class AmiFile {
 public:
     static constexpr std::size_t MaxBytes = 16u << 20;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <tuple>
+#include <utility>
 
 #include "tools/amihost/signal/Fft.h"
 
@@ -66,28 +68,77 @@ bool Check(const std::vector<double>& f, const std::vector<Complex>& h, double d
     return true;
 }
 
+// The polynomial of degree `degree` (<= 2) through (x, y) in the least-squares
+// sense, evaluated at x = 0: the normal equations of 1, x, x^2, solved by
+// Cramer's rule (3 x 3 at most; x near 1 .. 3 keeps them well conditioned).
+double FitAtZero(const std::vector<double>& x, const std::vector<double>& y, int degree)
+{
+    double m[3][3] = {};
+    double r[3] = {};
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        const double power[3] = {1.0, x[i], x[i] * x[i]};
+        for (int a = 0; a <= degree; ++a) {
+            r[a] += power[a] * y[i];
+            for (int b = 0; b <= degree; ++b)
+                m[a][b] += power[a] * power[b];
+        }
+    }
+    if (degree == 0)
+        return r[0] / m[0][0];
+    if (degree == 1)
+        return (r[0] * m[1][1] - m[0][1] * r[1]) / (m[0][0] * m[1][1] - m[0][1] * m[1][0]);
+    const auto det = [](const double (&c0)[3], const double (&c1)[3], const double (&c2)[3]) {
+        return c0[0] * (c1[1] * c2[2] - c1[2] * c2[1]) - c1[0] * (c0[1] * c2[2] - c0[2] * c2[1]) +
+               c2[0] * (c0[1] * c1[2] - c0[2] * c1[1]);
+    };
+    const double c0[3] = {m[0][0], m[1][0], m[2][0]};
+    const double c1[3] = {m[0][1], m[1][1], m[2][1]};
+    const double c2[3] = {m[0][2], m[1][2], m[2][2]};
+    return det(r, c1, c2) / det(c0, c1, c2);
+}
+
+// Step 2 of the header for data that start above DC: magnitude (quadratic)
+// and unwrapped phase (linear) fitted over the lowest points and taken to
+// f = 0. Returns {magnitude, phase}; either falls back to the first point's
+// where the fit is not finite.
+std::pair<double, double> ExtrapolateToDc(const std::vector<double>& f, const std::vector<double>& magnitude,
+                                          const std::vector<double>& phase, double passiveGain)
+{
+    std::vector<double> x;
+    std::vector<double> m;
+    std::vector<double> p;
+    for (std::size_t i = 0; i < f.size(); ++i) {
+        if (x.size() >= CausalImpulse::DcFitMinPoints && f[i] > CausalImpulse::DcFitSpan * f[0])
+            break;
+        x.push_back(f[i] / f[0]);
+        m.push_back(magnitude[i]);
+        p.push_back(phase[i]);
+    }
+    const int degree = static_cast<int>(std::min<std::size_t>(2, x.size() - 1));
+    const double magnitudeAtDc = FitAtZero(x, m, degree);
+    const double phaseAtDc = FitAtZero(x, p, 1);
+    const double bound = std::isfinite(passiveGain) && passiveGain > 0.0 ? passiveGain : 1.0;
+    return {std::isfinite(magnitudeAtDc) ? std::min(std::max(magnitudeAtDc, 0.0), bound) : magnitude[0],
+            std::isfinite(phaseAtDc) ? phaseAtDc : phase[0]};
+}
+
 // Steps 1 and 2 of the header: unwrapped phase, whole turns removed, and
 // the DC node.
-Nodes Unwrap(const std::vector<double>& f, const std::vector<Complex>& h)
+Nodes Unwrap(const std::vector<double>& f, const std::vector<Complex>& h, double passiveGain)
 {
     const std::size_t m = f.size();
     std::vector<double> phase(m);
-    double largest = 0.0;
+    std::vector<double> magnitude(m);
     for (std::size_t i = 0; i < m; ++i) {
         phase[i] = std::arg(h[i]);
         if (i > 0)
             phase[i] = phase[i - 1] + std::remainder(phase[i] - std::arg(h[i - 1]), 2.0 * Pi);
-        largest = std::max(largest, std::abs(h[i]));
+        magnitude[i] = std::abs(h[i]);
     }
     double dcPhase = phase[0];
-    double dcMagnitude = std::abs(h[0]);
-    if (f[0] > 0.0) {
-        const double span = f[1] - f[0];
-        const double phaseAtDc = phase[0] - (phase[1] - phase[0]) / span * f[0];
-        const double magnitudeAtDc = std::abs(h[0]) - (std::abs(h[1]) - std::abs(h[0])) / span * f[0];
-        dcPhase = std::isfinite(phaseAtDc) ? phaseAtDc : phase[0];
-        dcMagnitude = std::isfinite(magnitudeAtDc) ? std::min(std::max(magnitudeAtDc, 0.0), largest) : dcMagnitude;
-    }
+    double dcMagnitude = magnitude[0];
+    if (f[0] > 0.0)
+        std::tie(dcMagnitude, dcPhase) = ExtrapolateToDc(f, magnitude, phase, passiveGain);
     const double turns = std::nearbyint(dcPhase / (2.0 * Pi));
     const double rest = dcPhase - 2.0 * Pi * turns; // in -pi .. pi
     Nodes nodes;
@@ -96,7 +147,7 @@ Nodes Unwrap(const std::vector<double>& f, const std::vector<Complex>& h)
     nodes.Phase.push_back(std::fabs(rest) <= Pi / 2 ? 0.0 : rest > 0.0 ? Pi : -Pi);
     for (std::size_t i = f[0] > 0.0 ? 0 : 1; i < m; ++i) {
         nodes.Frequency.push_back(f[i]);
-        nodes.Magnitude.push_back(std::abs(h[i]));
+        nodes.Magnitude.push_back(magnitude[i]);
         nodes.Phase.push_back(phase[i] - 2.0 * Pi * turns);
     }
     return nodes;
@@ -122,13 +173,13 @@ std::size_t CausalImpulse::GridLength(const std::vector<double>& frequencies, do
 
 bool CausalImpulse::Spectrum(const std::vector<double>& frequencies, const std::vector<Complex>& response,
                              double sampleInterval, std::size_t gridLength, std::vector<Complex>& bins,
-                             Report& report, std::string& error)
+                             Report& report, std::string& error, double passiveGain)
 {
     bins.clear();
     report = Report();
     if (!Check(frequencies, response, sampleInterval, gridLength, error))
         return false;
-    const Nodes nodes = Unwrap(frequencies, response);
+    const Nodes nodes = Unwrap(frequencies, response, passiveGain);
     const std::size_t half = gridLength / 2;
     const double df = 1.0 / (static_cast<double>(gridLength) * sampleInterval);
     const double top = std::min(frequencies.back(), 0.5 / sampleInterval);
@@ -179,11 +230,11 @@ std::vector<double> CausalImpulse::TimeResponse(const std::vector<Complex>& bins
 
 bool CausalImpulse::Design(const std::vector<double>& frequencies, const std::vector<Complex>& response,
                            double sampleInterval, std::size_t gridLength, std::size_t maxTaps,
-                           std::vector<double>& taps, Report& report, std::string& error)
+                           std::vector<double>& taps, Report& report, std::string& error, double passiveGain)
 {
     taps.clear();
     std::vector<Complex> bins;
-    if (!Spectrum(frequencies, response, sampleInterval, gridLength, bins, report, error))
+    if (!Spectrum(frequencies, response, sampleInterval, gridLength, bins, report, error, passiveGain))
         return false;
     const std::vector<double> h = TimeResponse(bins);
     const std::size_t half = gridLength / 2;

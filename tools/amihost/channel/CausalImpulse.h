@@ -14,10 +14,14 @@
 //    at most pi between neighbours), then shifted by a whole number of
 //    turns so that its extrapolation to DC lands nearest to 0 or pi.
 // 2. DC. H(0) of a real response is real: where the data do not start at
-//    0, the magnitude is extrapolated linearly from the first two points
-//    (kept within 0 .. the data's largest magnitude), the phase linearly
-//    from the first two points' slope (their group delay) to that 0 or pi,
-//    which sets the sign of H(0). Between 0 and f_0 both are interpolated.
+//    0, it is taken from the lowest points, those up to DcFitSpan f_0 (at
+//    least DcFitMinPoints of them): the magnitude from the least-squares
+//    parabola |H| = c0 + c1 f + c2 f^2 through them (a line through two
+//    points; the parabola keeps the curvature of a line's loss), c0 held in 0 ..
+//    passiveGain, the most a passive network can pass; the unwrapped phase
+//    from the least-squares line through them (their mean group delay),
+//    whose value at f = 0 picks 0 or pi and so the sign of H(0). Between 0
+//    and f_0 both are interpolated.
 // 3. The uniform grid f_k = k / (N dt), k = 0 .. N/2, N a power of two
 //    (GridLength): magnitude and unwrapped phase interpolated linearly
 //    between the points, which keeps a delay's linear phase exact where
@@ -53,6 +57,8 @@ public:
     static constexpr double MaxNonCausalShare = 0.5;
     static constexpr double SmearPeriods = 4.0; // of the band edge, folded back to t = 0
     static constexpr double MaxGain = 1e6; // |H| above this is not a channel's
+    static constexpr double DcFitSpan = 3.0;          // the DC fit's points: f_0 .. 3 f_0
+    static constexpr std::size_t DcFitMinPoints = 5;  // or the lowest 5, if more
 
     struct Report {
         double DcGain = 0.0;         // H(0), extrapolated where the data do not start at DC
@@ -70,7 +76,10 @@ public:
     // that are not usable (see Design).
     static bool Spectrum(const std::vector<double>& frequencies, const std::vector<std::complex<double>>& response,
                          double sampleInterval, std::size_t gridLength, std::vector<std::complex<double>>& bins,
-                         Report& report, std::string& error);
+                         Report& report, std::string& error, double passiveGain = 1.0);
+
+    // `passiveGain` (default 1: |S21| <= 1) bounds the extrapolated |H(0)|;
+    // a terminated path's is sqrt(RL / Rs), its available-power limit.
 
     // Step 5: the N real samples of the inverse transform of `bins` (N/2 + 1
     // values, N a power of two).
@@ -85,5 +94,6 @@ public:
     // mostly non-causal.
     static bool Design(const std::vector<double>& frequencies, const std::vector<std::complex<double>>& response,
                        double sampleInterval, std::size_t gridLength, std::size_t maxTaps,
-                       std::vector<double>& taps, Report& report, std::string& error);
+                       std::vector<double>& taps, Report& report, std::string& error,
+                       double passiveGain = 1.0);
 };

@@ -1,5 +1,6 @@
 #include "tools/amihost/channel/TouchstoneChannel.h"
 
+#include <cmath>
 #include <cstdio>
 #include <utility>
 
@@ -50,7 +51,7 @@ bool TouchstoneChannel::Make(const std::string& text, const std::string& name, c
     const std::size_t grid = CausalImpulse::GridLength(data.Frequencies, sampleInterval, options.MaxTaps);
     if (!ThroughPath::Transfer(data, options.Order, options.Ends, path, error) ||
         !CausalImpulse::Design(data.Frequencies, path.Transfer, sampleInterval, grid, options.MaxTaps, taps, report,
-                               error)) {
+                               error, std::sqrt(path.Load / path.Source))) {
         error = name + ": " + error;
         return false;
     }

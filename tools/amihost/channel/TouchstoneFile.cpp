@@ -77,13 +77,20 @@ std::string Number(double value)
 // Reads one file line by line (comments and blanks already removed).
 class Parser {
 public:
-    Parser(const std::string& name, TouchstoneData& data, std::string& error)
-        : name_(name), data_(data), error_(error), namePorts_(TouchstoneFile::PortsFromName(name))
+    // `ports`: the count a version 1 file is read with (its name's, or one
+    // tried in its place).
+    // `aligned`: every point must begin a line that holds the whole point
+    // or its frequency and first row (a port count tried in place of the
+    // name's must fit the layout, not only the count of values).
+    Parser(const std::string& name, int ports, bool aligned, TouchstoneData& data, std::string& error)
+        : name_(name), data_(data), error_(error), namePorts_(ports), aligned_(aligned)
     {
     }
 
     bool Line(const std::string& text, int line);
     bool Finish(int lastLine);
+    int Version() const { return version_; }
+    int FirstPointLine() const { return firstPointLine_; }
 
 private:
     bool Fail(int line, const std::string& what);
@@ -102,6 +109,7 @@ private:
     TouchstoneData& data_;
     std::string& error_;
     const int namePorts_;                 // from .sNp, 0 if the name does not say
+    const bool aligned_;                  // points must begin lines (see the constructor)
     int version_ = 0;                     // 1 or 2 once the first line is read
     bool optionSeen_ = false;
     double unit_ = 1e9;                   // Hz per frequency unit
@@ -115,6 +123,7 @@ private:
     std::vector<double> point_;           // values of the point being read
     std::size_t perPoint_ = 0;            // values per point
     int pointLine_ = 0;                   // line of the point's frequency
+    int firstPointLine_ = 0;              // line of the first point's, 0 before it
     std::size_t noiseValues_ = 0;         // version 1 noise values skipped
 };
 
@@ -150,6 +159,10 @@ bool Parser::Line(const std::string& text, int line)
     case Section::Reference: return ReferenceValues(tokens, line);
     case Section::Network: return Values(tokens, line);
     case Section::Noise:
+        // Version 1 gives each noise frequency a line of its own: frequency,
+        // NFmin, |Gopt|, angle of Gopt, Rn / R.
+        if (version_ == 1 && tokens.size() != 5)
+            return Fail(line, "a noise parameter line holds 5 values, this one " + std::to_string(tokens.size()));
         for (const std::string& token : tokens) {
             double value = 0.0;
             if (!ParseNumber(token, value))
@@ -331,7 +344,8 @@ bool Parser::EndNetwork(int line)
 
 bool Parser::Values(const Tokens& tokens, int line)
 {
-    for (const std::string& token : tokens) {
+    for (std::size_t t = 0; t < tokens.size(); ++t) {
+        const std::string& token = tokens[t];
         double value = 0.0;
         if (!ParseNumber(token, value))
             return Fail(line, "\"" + Shown(token) + "\" is not a finite number");
@@ -341,10 +355,20 @@ bool Parser::Values(const Tokens& tokens, int line)
         }
         if (point_.empty()) {
             pointLine_ = line;
+            if (firstPointLine_ == 0)
+                firstPointLine_ = line;
+            const std::size_t row = 1 + 2 * static_cast<std::size_t>(std::min(data_.Ports, 4));
+            if (aligned_ && (t != 0 || (tokens.size() != perPoint_ && tokens.size() != row)))
+                return Fail(line, "a point that does not begin its line");
             // In a version 1 two-port, a frequency that does not increase
-            // begins the noise parameters.
+            // begins the noise parameters, if it begins a line of their 5
+            // values; else it is a fault of the network data, at its line.
             if (version_ == 1 && data_.Ports == 2 && !data_.Frequencies.empty() &&
                 value * unit_ <= data_.Frequencies.back()) {
+                if (t != 0 || tokens.size() != 5)
+                    return Fail(line, "frequency " + Number(value * unit_) + " Hz does not increase (the one before "
+                                                                               "is " +
+                                          Number(data_.Frequencies.back()) + " Hz)");
                 section_ = Section::Noise;
                 ++noiseValues_;
                 continue;
@@ -363,7 +387,7 @@ bool Parser::Commit()
     if (!(frequency >= 0.0) || !std::isfinite(frequency))
         return Fail(pointLine_, "frequency " + Number(point_[0]) + " is not a finite number of at least 0");
     if (!data_.Frequencies.empty() && !(frequency > data_.Frequencies.back()))
-        return Fail(pointLine_, "frequency " + Number(frequency) + " Hz is not above the one before (" +
+        return Fail(pointLine_, "frequency " + Number(frequency) + " Hz does not increase (the one before is " +
                                     Number(data_.Frequencies.back()) + " Hz)");
     if (version_ == 2 && data_.Frequencies.size() == static_cast<std::size_t>(declaredPoints_))
         return Fail(pointLine_, "more frequency points than [Number of Frequencies] " +
@@ -453,12 +477,23 @@ int TouchstoneFile::PortsFromName(const std::string& name)
     return ports;
 }
 
-bool TouchstoneFile::Read(const std::string& text, const std::string& name, TouchstoneData& data,
-                          std::string& error)
+namespace {
+
+// What a pass saw besides the network: the version its first line said
+// (0 if none was read) and the line of the first point (0 if none).
+struct Pass {
+    int Version = 0;
+    int FirstPointLine = 0;
+};
+
+// One pass of the parser over `text`, a version 1 file read as `ports`
+// ports.
+bool Parse(const std::string& text, const std::string& name, int ports, bool aligned, TouchstoneData& data,
+           std::string& error, Pass& pass)
 {
     data = TouchstoneData();
     error.clear();
-    Parser parser(name, data, error);
+    Parser parser(name, ports, aligned, data, error);
     int line = 0;
     bool ok = true;
     for (std::size_t start = 0; ok && start < text.size();) {
@@ -480,9 +515,42 @@ bool TouchstoneFile::Read(const std::string& text, const std::string& name, Touc
     }
     if (ok)
         ok = parser.Finish(line);
+    pass.Version = parser.Version();
+    pass.FirstPointLine = parser.FirstPointLine();
     if (!ok)
         data = TouchstoneData();
     return ok;
+}
+
+} // namespace
+
+bool TouchstoneFile::Read(const std::string& text, const std::string& name, TouchstoneData& data,
+                          std::string& error)
+{
+    const int named = PortsFromName(name);
+    Pass pass;
+    if (Parse(text, name, named, false, data, error, pass))
+        return true;
+    if (pass.Version != 1 || named < 1 || named > MaxPorts)
+        return false;
+    // A version 1 file takes its port count from its name alone; a file
+    // misnamed (a 4-port called .s2p) fails somewhere in its data, far from
+    // the cause. If the data read whole, with two points at least, each
+    // beginning its line, as a file of another small port count, that is
+    // the fault to report.
+    for (int ports = 1; ports <= 4; ++ports) {
+        TouchstoneData other;
+        std::string ignored;
+        Pass tried;
+        if (ports == named || !Parse(text, name, ports, true, other, ignored, tried) || other.Frequencies.size() < 2)
+            continue;
+        error = name + ":" + std::to_string(tried.FirstPointLine) + ": the data are rows of a " +
+                std::to_string(ports) + "-port (" +
+                std::to_string(1 + 2 * ports * ports) + " values a frequency), not of the " + std::to_string(named) +
+                " ports that the name says";
+        return false;
+    }
+    return false;
 }
 
 std::string TouchstoneFile::Write(const TouchstoneData& data, int version, const std::string& comment)

@@ -33,7 +33,13 @@ struct TouchstoneData {
 // pairs, in rows (S11 S12 ... S1N S21 ...), except that a 2-port gives S11
 // S21 S12 S22; a point may span any number of lines. In a 2-port file a
 // frequency not above the one before begins the noise parameters, which are
-// skipped.
+// skipped, if it begins a line of 5 values (frequency, NFmin, |Gopt|, its
+// angle, Rn / R: one noise frequency a line); else it is a frequency that
+// does not increase, reported at its line. A file whose data do not read
+// as the port count of its name but do read as 1 to 4 ports, each point
+// beginning its line, is reported as such at its first data line ("the
+// data are rows of a 4-port (33 values a frequency), not of the 2 ports
+// that the name says").
 // Version 2.0: "[Version] 2.0" first, then the option line, [Number of
 // Ports] (which a .sNp name must agree with), [Two-Port Data Order] 12_21 or
 // 21_12 (2-ports), [Number of Frequencies], and optionally [Reference] (one

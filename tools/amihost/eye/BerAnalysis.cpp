@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "tools/amihost/eye/GaussianQ.h"
 #include "tools/amihost/eye/GaussianTail.h"
@@ -50,16 +51,58 @@ void OpenRun(const std::vector<double>& opening, std::size_t best, double& start
                : static_cast<double>(high) + opening[high] / (opening[high] - opening[high + 1]);
 }
 
+// Without a random part: the measured height at each phase j (offset
+// Latency - spb + j) over every bit from FirstBit whose sample lies in the
+// wave, as EyeAnalysis::HeightAt takes it; the centre is the eye's own.
+BerResult Bounded(const std::vector<double>& wave, const std::vector<int>& bits, std::size_t spb,
+                  const EyeResult& eye, double targetBer)
+{
+    BerResult ber;
+    ber.TargetBer = targetBer;
+    const double inf = std::numeric_limits<double>::infinity();
+    const std::size_t before = spb / 2;
+    ber.Best = before;
+    for (std::size_t i = 0; i <= spb; ++i) {
+        // Offset from the eye's latency: i - before samples.
+        const long offset = static_cast<long>(eye.Latency) + static_cast<long>(i) - static_cast<long>(before);
+        double lowestOne = inf;
+        double highestZero = -inf;
+        for (std::size_t k = eye.FirstBit; k < bits.size(); ++k) {
+            const long at = static_cast<long>(k * spb) + offset;
+            if (at < 0)
+                continue;
+            if (static_cast<std::size_t>(at) >= wave.size())
+                break;
+            double& extreme = bits[k] ? lowestOne : highestZero;
+            extreme = bits[k] ? std::min(extreme, wave[static_cast<std::size_t>(at)])
+                              : std::max(extreme, wave[static_cast<std::size_t>(at)]);
+        }
+        const double opening = lowestOne - highestZero; // -inf where a symbol is missing
+        ber.Phase.push_back((static_cast<double>(i) - static_cast<double>(before)) / static_cast<double>(spb));
+        ber.Opening.push_back(opening);
+        ber.Ber.push_back(opening > 0.0 ? 0.0 : 0.5);
+    }
+    ber.Valid = true;
+    ber.BitCount = eye.BitCount;
+    ber.Height = eye.Height;
+    ber.Width = eye.Width;
+    ber.OneLevel = eye.Threshold + eye.Height / 2.0;
+    ber.ZeroLevel = eye.Threshold - eye.Height / 2.0;
+    return ber;
+}
+
 } // namespace
 
 BerResult BerAnalysis::Measure(const std::vector<double>& wave, const std::vector<int>& bits, int samplesPerBit,
-                               const EyeResult& eye, double targetBer)
+                               const EyeResult& eye, double targetBer, RandomPart random)
 {
     BerResult ber;
     ber.TargetBer = targetBer;
     if (!eye.Valid || samplesPerBit < 1 || !(targetBer > 0.0 && targetBer < 0.5))
         return ber;
     const std::size_t spb = static_cast<std::size_t>(samplesPerBit);
+    if (random == RandomPart::Absent)
+        return Bounded(wave, bits, spb, eye, targetBer);
     // Offsets Latency - spb + j, j = 0 .. 2 spb, of the bits from FirstBit
     // (at least 1, so no offset reaches before the wave) whose every offset
     // lies inside the wave.

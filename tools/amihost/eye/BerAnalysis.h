@@ -38,7 +38,8 @@
 // at most 1 UI. For Gaussian noise of sigma on an eye of clean height h0,
 // Height is h0 - 2 sigma InverseQ(TargetBer).
 struct BerResult {
-    bool Valid = false;          // enough bits of each symbol to fit (2 GaussianTail::MinPoints)
+    bool Valid = false;          // enough bits of each symbol to fit (2 GaussianTail::MinPoints);
+                                 // without a random part, whenever the eye is valid
     double TargetBer = 0.0;
     // The bathtub: spb + 1 phases over one UI, Phase in UI from the eye's
     // best latency; the middle one, Phase[spb / 2], is the eye's centre.
@@ -55,8 +56,12 @@ struct BerResult {
 
 class BerAnalysis {
 public:
+    // Whether the wave holds a random part: noise, random jitter, a
+    // model's own randomness.
+    enum class RandomPart { Absent, Present };
+
     // The bits measured are those from eye.FirstBit (at least 1) whose
     // samples at every phase lie inside the wave. 0 < targetBer < 1/2.
     static BerResult Measure(const std::vector<double>& wave, const std::vector<int>& bits, int samplesPerBit,
-                             const EyeResult& eye, double targetBer);
+                             const EyeResult& eye, double targetBer, RandomPart random = RandomPart::Present);
 };

@@ -1,5 +1,7 @@
 #include "tools/amihost/host/AmiModel.h"
 
+#include "tools/amihost/host/LibraryHeader.h"
+
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -83,6 +85,10 @@ bool AmiModel::Load(const std::string& path, std::string& error)
         error = path + ": the model is not a regular file";
         return false;
     }
+    // A truncated or foreign file would be mapped as it is and could kill
+    // the host inside the loader (a bus error past the end of the file).
+    if (!LibraryHeader::CheckFile(path, error))
+        return false;
     // dlopen searches the library path for names without a slash; a
     // simulator loads the file it was given.
     const std::string file = path.find_first_of(Separators) == std::string::npos ? "./" + path : path;

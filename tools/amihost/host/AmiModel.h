@@ -19,8 +19,10 @@ public:
 
     // Loads `path` (a bare file name is taken relative to the working
     // directory, never searched for). AMI_Init and AMI_Close are required;
-    // AMI_GetWave may be missing (statistical-only models). False with one
-    // line naming the file and the loader's reason.
+    // AMI_GetWave may be missing (statistical-only models). The file's
+    // header is checked first (LibraryHeader): a truncated or foreign file
+    // is refused before the loader maps it. False with one line naming the
+    // file and the reason.
     bool Load(const std::string& path, std::string& error);
 
     InitFn Init = nullptr;
