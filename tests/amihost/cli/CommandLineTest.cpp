@@ -283,3 +283,14 @@ TEST(OptionTable, EveryStatedRangeIsTheOneTheParserEnforces)
     }
     EXPECT_GE(ranges, 15);
 }
+
+// What an option needs or excludes is listed in the table's order, the same
+// on every build (CLI11 alone lists it in the order of heap addresses).
+TEST(CommandLine, HelpListsExclusionsInTheTablesOrder)
+{
+    const std::string usage = CommandLine::Usage();
+    EXPECT_NE(usage.find("--wave FILE.csv Excludes: --bits --stimulus --amplitude --rj --sj\n"), std::string::npos)
+        << usage;
+    EXPECT_NE(usage.find("--touchstone FILE.sNp Excludes: --loss --impulse\n"), std::string::npos) << usage;
+    EXPECT_NE(usage.find("--rx-set NAME=VALUE ... Needs: --rx-model\n"), std::string::npos) << usage;
+}

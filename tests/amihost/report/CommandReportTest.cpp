@@ -12,34 +12,37 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string Dir = std::string(AMIHOST_TEST_DIR) + "/command-report";
+// Each test in a folder of its own: ctest runs them side by side.
+const std::string Root = std::string(AMIHOST_TEST_DIR) + "/command-report-";
 
 } // namespace
 
 TEST(CommandReport, WritesEveryFileIntoAFolderItMakes)
 {
-    fs::remove_all(Dir);
+    const std::string dir = Root + "made";
+    fs::remove_all(dir);
     CommandReport report;
     report.Files = {{"a.csv", "x,y\n1,2\n"}, {"b.svg", std::string(100000, 'b')}};
     std::string error;
-    ASSERT_TRUE(report.Write(Dir + "/deep/er", error)) << error;
+    ASSERT_TRUE(report.Write(dir + "/deep/er", error)) << error;
     for (const CommandReport::File& file : report.Files) {
         std::string text;
-        ASSERT_TRUE(TextFile::Read(Dir + "/deep/er/" + file.first, 1 << 20, text, error)) << error;
+        ASSERT_TRUE(TextFile::Read(dir + "/deep/er/" + file.first, 1 << 20, text, error)) << error;
         EXPECT_EQ(text, file.second);
-        EXPECT_FALSE(fs::exists(Dir + "/deep/er/" + file.first + ".partial"));
+        EXPECT_FALSE(fs::exists(dir + "/deep/er/" + file.first + ".partial"));
     }
 }
 
 TEST(CommandReport, AFolderThatCannotBeMadeIsRefusedBeforeAnyFile)
 {
-    fs::remove_all(Dir);
-    fs::create_directories(Dir);
+    const std::string dir = Root + "taken";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
     std::string error;
-    ASSERT_TRUE(TextFile::Write(Dir + "/taken", "a file, not a folder", error)) << error;
+    ASSERT_TRUE(TextFile::Write(dir + "/taken", "a file, not a folder", error)) << error;
     CommandReport report;
     report.Files = {{"a.csv", "1\n"}};
-    EXPECT_FALSE(report.Write(Dir + "/taken", error));
-    EXPECT_EQ(error.rfind(Dir + "/taken: cannot create the output folder", 0), 0u) << error;
-    EXPECT_FALSE(fs::exists(Dir + "/taken/a.csv"));
+    EXPECT_FALSE(report.Write(dir + "/taken", error));
+    EXPECT_EQ(error.rfind(dir + "/taken: cannot create the output folder", 0), 0u) << error;
+    EXPECT_FALSE(fs::exists(dir + "/taken/a.csv"));
 }
