@@ -13,8 +13,10 @@ all: build
 # What each target needs, as NEED=DEBIAN_PACKAGE (scripts/ensure-packages.sh
 # checks the commands and headers themselves, installs what is missing with
 # apt-get, and elsewhere names it and stops).
-BUILD_NEEDS = cmake=cmake make=make g++=g++ CLI/CLI.hpp=libcli11-dev zlib.h=zlib1g-dev
-TEST_NEEDS  = $(BUILD_NEEDS) gtest/gtest.h=libgtest-dev gmock/gmock.h=libgmock-dev
+BUILD_NEEDS = cmake=cmake make=make g++=g++ CLI/CLI.hpp=libcli11-dev zlib.h=zlib1g-dev \
+              nlohmann/json.hpp=nlohmann-json3-dev
+# The report page's browser test (headless Chromium) skips without it.
+TEST_NEEDS  = $(BUILD_NEEDS) gtest/gtest.h=libgtest-dev gmock/gmock.h=libgmock-dev optional:chromium=chromium
 CLANG_NEEDS = clang++=clang sanitizer:address,undefined=libclang-rt-14-dev
 
 configure:
@@ -45,7 +47,8 @@ test-sanitize:
 # The second table is the same sweep through a physical channel given as a
 # Touchstone file: the stripline tool writes a lossy differential stripline of
 # DEMO_LINE metres as a .s4p (10 MHz .. 50 GHz), which amihost reads with
-# --touchstone; its plots land in $(DEMO_OUT)/touchstone.
+# --touchstone; its plots land in $(DEMO_OUT)/touchstone, beside the channel
+# (--reuse-folder: a file amihost did not write).
 DEMO_BITS ?= 20000
 DEMO_LOSS ?= 15
 DEMO_LINE ?= 0.6
@@ -61,7 +64,7 @@ demo:
 	@echo
 	mkdir -p $(DEMO_OUT)/touchstone
 	build/tools/stripline/stripline $(DEMO_OUT)/touchstone/stripline.s4p --length $(DEMO_LINE)
-	$(DEMO_SWEEP) --touchstone $(DEMO_OUT)/touchstone/stripline.s4p --out $(DEMO_OUT)/touchstone
+	$(DEMO_SWEEP) --touchstone $(DEMO_OUT)/touchstone/stripline.s4p --out $(DEMO_OUT)/touchstone --reuse-folder
 
 # The embedded step responses' figures beside their characterisation targets.
 table-report: build
@@ -101,7 +104,8 @@ MINGW_NEEDS = x86_64-w64-mingw32-g++-posix=g++-mingw-w64-x86-64-posix \
               /usr/x86_64-w64-mingw32/include/zlib.h=libz-mingw-w64-dev
 WINE_NEEDS  = wine=wine /usr/lib/wine/wine64=wine64
 windows:
-	scripts/ensure-packages.sh $(MINGW_NEEDS) CLI/CLI.hpp=libcli11-dev zlib.h=zlib1g-dev
+	scripts/ensure-packages.sh $(MINGW_NEEDS) CLI/CLI.hpp=libcli11-dev zlib.h=zlib1g-dev \
+	  nlohmann/json.hpp=nlohmann-json3-dev
 	$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVEX_WERROR=ON
 	$(CMAKE) --build build -j $(JOBS) --target StepResponseGenerator
 	$(CMAKE) -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \

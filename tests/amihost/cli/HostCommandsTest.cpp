@@ -323,7 +323,8 @@ TEST(HostCommands, TheReceiverFlowRunsTheChannelIntoTheModel)
 TEST(HostCommands, AParallelSweepWritesWhatASerialOneWrites)
 {
     const std::size_t files = SerialAgainstParallel("--bits 120 --response-bits 40 --loss 10 --param de=0:6", "4", "tx");
-    EXPECT_EQ(files, 17u); // steps.svg, sweep.csv, bathtubs.svg and seven eyes and bathtubs
+    // steps.svg, sweep.csv, bathtubs.svg, sweep.json, index.html, the manifest and seven eyes and bathtubs
+    EXPECT_EQ(files, 20u);
 }
 
 // As a simulator does: the .ibs names the library and the .ami file, found
@@ -499,7 +500,8 @@ TEST(HostCommands, ASweepThroughAReceiverRunsInParallelAsSerially)
                                                     "--rx-model '" + std::string(RX_CTLE_IBS) +
                                                         "' --rx-model-name Rx_ctle_cdr",
                                                     "3", "rx");
-    EXPECT_EQ(files, 9u); // steps.svg, sweep.csv, bathtubs.svg and three eyes and bathtubs
+    // steps.svg, sweep.csv, bathtubs.svg, sweep.json, index.html, the manifest and three eyes and bathtubs
+    EXPECT_EQ(files, 12u);
 }
 
 // A Touchstone channel between the transmitter and the eye: a short

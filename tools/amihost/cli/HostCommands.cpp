@@ -12,12 +12,17 @@
 
 namespace {
 
-// The files into `folder` (when there are any), then the text on standard
-// output, then each warning on standard error.
-int Deliver(const CommandReport& report, const std::string& folder, ExitStatus status = ExitOk)
+OutputFolder::Others OthersIn(const HostRequest& request)
+{
+    return request.ReuseFolder ? OutputFolder::Others::Keep : OutputFolder::Others::Refuse;
+}
+
+// The files into the request's folder (when there are any), then the text on
+// standard output, then each warning on standard error.
+int Deliver(const CommandReport& report, const HostRequest& request, ExitStatus status = ExitOk)
 {
     std::string error;
-    if (!report.Files.empty() && !report.Write(folder, error))
+    if (!report.Files.empty() && !report.Write(request.OutDir, OthersIn(request), error))
         return HostCommands::Fail(ExitFailure, error);
     std::fputs(report.Text.c_str(), stdout);
     std::fflush(stdout);
@@ -41,13 +46,16 @@ int HostCommands::Run(const HostRequest& request)
     Study study(request);
     if (const ExitStatus status = study.Open(error); status != ExitOk)
         return Fail(status, error);
+    // Refused before the simulation, which may take long; Write checks again.
+    if (!OutputFolder::Usable(request.OutDir, OthersIn(request), error))
+        return Fail(ExitUsage, error);
     SimulationResult result;
     {
         SharedProgress progress(1, Simulation::TotalSamples(study.Config()));
         if (!study.Run(progress.For(0, "simulating"), result, error))
             return Fail(ExitFailure, error);
     }
-    return Deliver(RunOutput::Compose(study, result), request.OutDir);
+    return Deliver(RunOutput::Compose(study, result), request);
 }
 
 int HostCommands::Sweep(const HostRequest& request)
@@ -56,6 +64,9 @@ int HostCommands::Sweep(const HostRequest& request)
     Study study(request);
     if (const ExitStatus status = study.Open(error); status != ExitOk)
         return Fail(status, error);
+    // Refused before the simulation, which may take long; Write checks again.
+    if (!OutputFolder::Usable(request.OutDir, OthersIn(request), error))
+        return Fail(ExitUsage, error);
     std::string key;
     std::vector<std::string> values;
     if (const ExitStatus status = study.SweptValues(key, values, error); status != ExitOk)
@@ -72,7 +83,7 @@ int HostCommands::Sweep(const HostRequest& request)
         if (status != ExitOk)
             return Fail(status, error);
     }
-    return Deliver(SweepOutput::Compose(study, key, points), request.OutDir);
+    return Deliver(SweepOutput::Compose(study, key, points), request);
 }
 
 int HostCommands::Check(const HostRequest& request)
@@ -80,7 +91,7 @@ int HostCommands::Check(const HostRequest& request)
     const KitCheckReport found = KitCheck::Run(request);
     if (!found.UsageError.empty())
         return Fail(ExitUsage, found.UsageError);
-    return Deliver(KitOutput::Check(request, found), request.OutDir, found.Failed() ? ExitFailure : ExitOk);
+    return Deliver(KitOutput::Check(request, found), request, found.Failed() ? ExitFailure : ExitOk);
 }
 
 int HostCommands::Iv(const HostRequest& request)
@@ -90,5 +101,5 @@ int HostCommands::Iv(const HostRequest& request)
     ExitStatus status = ExitOk;
     if (!kit.Open(request.IbisPath, request.ModelName, Kit::AnyModel, error, status))
         return Fail(status, status == ExitUsage ? "--model: " + error : error);
-    return Deliver(KitOutput::Iv(request, kit), request.OutDir);
+    return Deliver(KitOutput::Iv(request, kit), request);
 }

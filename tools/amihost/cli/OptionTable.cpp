@@ -199,6 +199,9 @@ void DeclareAnalysis(Declarer& t, HostRequest& o, const HostRequest& d, OptionTa
     t.Add(o.BlockSize, {"--block", "N", "samples per AMI_GetWave call", "", std::to_string(d.BlockSize)},
           Whole(1, 1 << 24));
     t.Add(o.OutDir, {"--out", "DIR", "output folder", "", d.OutDir});
+    t.Switch(o.ReuseFolder, {"--reuse-folder", "", "write into an output folder that holds files amihost did not "
+                                                   "write (they are kept; amihost's own files of an earlier run "
+                                                   "are always replaced)", "", ""});
     t.Add(o.ResponseBits, {"--response-bits", "N", "bits of the step run after its edge", "",
                            std::to_string(d.ResponseBits)}, Whole(8, 100000));
     t.Add(g.SkipBits, {"--skip-bits", "N", "bits left out of the eye", "", "until the step settles"},

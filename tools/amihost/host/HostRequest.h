@@ -43,6 +43,7 @@ struct HostRequest {
     std::vector<ParameterString::Setting> Settings; // --set, in order
     std::optional<std::string> SweepSpec;           // --param NAME=VALUES
     std::string OutDir = "amihost-out";
+    bool ReuseFolder = false;          // --reuse-folder: write into OutDir beside files amihost did not write
     std::size_t ResponseBits = 96;
     std::optional<std::size_t> SkipBits; // bits left out of the eye; absent: until the step settles
     bool ModelIsReceiver = false;      // --rx: the channel comes before the model

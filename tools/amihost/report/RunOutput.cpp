@@ -9,7 +9,9 @@
 #include "tools/amihost/plot/BathtubPlot.h"
 #include "tools/amihost/plot/EyePlot.h"
 #include "tools/amihost/report/RunReport.h"
+#include "tools/amihost/report/ReportPage.h"
 #include "tools/amihost/report/StudyText.h"
+#include "tools/amihost/report/SummaryJson.h"
 
 namespace {
 
@@ -61,7 +63,8 @@ std::string Results(const Study& study, const SimulationResult& result, const st
     const std::size_t rows = std::min(result.Received.size(), RunReport::MaxWaveRows);
     text += "wrote       " + dir + "wave.csv" +
             (rows < result.Received.size() ? " (first " + std::to_string(rows) + " samples)" : std::string()) + ", " +
-            dir + "step.csv, " + dir + "eye.svg, " + dir + "step.svg, " + dir + "bathtub.svg\n";
+            dir + "step.csv, " + dir + "eye.svg, " + dir + "step.svg, " + dir + "bathtub.svg, " + dir +
+            "bathtub.csv, " + dir + "summary.json, " + dir + "index.html\n";
     return text;
 }
 
@@ -82,12 +85,15 @@ CommandReport RunOutput::Compose(const Study& study, const SimulationResult& res
         {"eye.svg", EyePlot::Svg(EyeDensity::Measure(result.Received, result.Eye, samplesPerBit), result.Eye,
                                  result.Ber, frame)},
         {"step.svg", RunReport::StepSvg(config, result, "Unit step and pulse responses: " + title, frame.Subtitle)},
-        {"bathtub.svg", BathtubPlot::Svg({{"", result.Ber}}, "Bathtub at the receiver: " + title, frame.Subtitle)}};
+        {"bathtub.svg", BathtubPlot::Svg({{"", result.Ber}}, "Bathtub at the receiver: " + title, frame.Subtitle)},
+        {"bathtub.csv", RunReport::BathtubCsv(result.Ber)}};
     report.Warnings = study.Warnings;
     const std::string level = StudyText::LevelWarning(study.Parameters, result.SteadyLevel,
                                                       SettingLevels::Own(result.SteadyLevel));
     if (!level.empty())
         report.Warnings.push_back(level);
     report.Text = StudyText::Setting(study) + Results(study, result, report.Warnings);
+    report.Files.emplace_back("summary.json", SummaryJson::Run(study, result, report));
+    report.Files.emplace_back("index.html", ReportPage::Run(study, result, report));
     return report;
 }

@@ -5,7 +5,8 @@
 #include "tools/amihost/report/CommandReport.h"
 
 // What `amihost run` reports of one simulated setting: wave.csv, step.csv,
-// eye.svg, step.svg and bathtub.svg; the printed report (the study's
+// eye.svg, step.svg, bathtub.svg, bathtub.csv, summary.json (SummaryJson)
+// and index.html (ReportPage), in this order; the printed report (the study's
 // setting, the parameters, what AMI_Init said, de-emphasis, eye, BER, the
 // steady level and the files); the steady level's warning (SettingLevels).
 class RunOutput {

@@ -40,6 +40,18 @@ std::string RunReport::StepCsv(const SimulationConfig& config, const SimulationR
     return step;
 }
 
+std::string RunReport::BathtubCsv(const BerResult& ber)
+{
+    std::string table = "phase_ui,ber,opening\n";
+    char line[120];
+    if (ber.Valid)
+        for (std::size_t i = 0; i < ber.Phase.size() && i < ber.Ber.size() && i < ber.Opening.size(); ++i) {
+            std::snprintf(line, sizeof line, "%.17g,%.17g,%.17g\n", ber.Phase[i], ber.Ber[i], ber.Opening[i]);
+            table += line;
+        }
+    return table;
+}
+
 std::string RunReport::StepSvg(const SimulationConfig& config, const SimulationResult& result,
                                const std::string& title, const std::string& subtitle)
 {

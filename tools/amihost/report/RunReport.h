@@ -21,6 +21,11 @@ public:
     // step.csv: time, the model's own step (transmitters), step and pulse at the eye.
     static std::string StepCsv(const SimulationConfig& config, const SimulationResult& result);
 
+    // bathtub.csv: the bathtub's phases (UI from the eye's best latency), the
+    // BER and the eye's opening at each (signal units); the header alone when
+    // the BER was not measured. Values with 17 significant digits.
+    static std::string BathtubCsv(const BerResult& ber);
+
     // step.svg: the step and pulse responses over the window of ResponsePlot::Window.
     static std::string StepSvg(const SimulationConfig& config, const SimulationResult& result,
                                const std::string& title, const std::string& subtitle = std::string());

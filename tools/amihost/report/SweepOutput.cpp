@@ -6,7 +6,9 @@
 #include "tools/amihost/plot/BathtubPlot.h"
 #include "tools/amihost/plot/CommonScale.h"
 #include "tools/amihost/plot/EyePlot.h"
+#include "tools/amihost/report/ReportPage.h"
 #include "tools/amihost/report/StudyText.h"
+#include "tools/amihost/report/SummaryJson.h"
 
 namespace {
 
@@ -93,10 +95,13 @@ CommandReport SweepOutput::Compose(const Study& study, const std::string& key, s
                    SweepReport::Table(key, rows, best) + "plots in " + r.OutDir + ": steps.svg (step responses), " +
                    SweepReport::EyeFilePattern(key) + " (one eye per setting, " +
                    (r.OwnEyeScale ? "each on its own scale" : "all on one scale") + "), " +
-                   SweepReport::BathtubFilePattern(key) + " and bathtubs.svg (bathtubs); table in sweep.csv\n";
+                   SweepReport::BathtubFilePattern(key) + " and bathtubs.svg (bathtubs); table in sweep.csv, "
+                   "figures in sweep.json, all on index.html\n";
     report.Warnings = study.Warnings;
     for (const SweepReport::Row& row : rows)
         if (!row.Warning.empty())
             report.Warnings.push_back(StudyText::LevelWarning(key + "=" + row.Value, row.SteadyLevel, row.Warning));
+    report.Files.emplace_back("sweep.json", SummaryJson::Sweep(study, key, rows, best, report));
+    report.Files.emplace_back("index.html", ReportPage::Sweep(study, key, rows, best, report));
     return report;
 }

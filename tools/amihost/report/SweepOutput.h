@@ -12,7 +12,8 @@
 
 // What `amihost sweep` reports: steps.svg, sweep.csv, one eye and one
 // bathtub per setting (on one level scale unless --own-eye-scale; settings
-// far outside the others on their own, CommonScale) and bathtubs.svg; the
+// far outside the others on their own, CommonScale), bathtubs.svg, then
+// sweep.json (SummaryJson) and index.html (ReportPage); the
 // printed report (the study's setting, the table, the files); one warning
 // per setting whose steady level misbehaves (SettingLevels).
 class SweepOutput {

@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 bool TextFile::Read(const std::string& path, std::size_t maxBytes, std::string& text, std::string& error)
 {
@@ -66,8 +68,13 @@ bool TextFile::Write(const std::string& path, const std::string& text, std::stri
         std::remove(partial.c_str());
         return false;
     }
-    if (std::rename(partial.c_str(), path.c_str()) != 0) {
-        error = path + ": cannot write: " + std::strerror(errno);
+    // std::filesystem::rename replaces an existing file on every platform;
+    // C's rename does not on Windows, where a second run into the same
+    // folder would fail on its first file.
+    std::error_code code;
+    std::filesystem::rename(partial, path, code);
+    if (code) {
+        error = path + ": cannot write: " + code.message();
         std::remove(partial.c_str());
         return false;
     }
