@@ -13,11 +13,12 @@ namespace {
 namespace fs = std::filesystem;
 
 // Bottom to top.
-const std::vector<std::string> Layers = {"signal", "channel", "eye", "amifile", "ibis", "host", "report", "cli"};
+const std::vector<std::string> Layers = {"signal", "channel", "eye", "amifile", "host", "report", "cli"};
 
 // Project folders (below tools/) that a layer may include besides its own stack.
-const std::vector<std::vector<std::string>> Foundations = {{},          {},          {},          {"params/"},
-                                                           {"params/"}, {"params/"}, {"params/"}, {"params/"}};
+// The IBIS library (ibis/) is a project folder of its own, used from host up.
+const std::vector<std::vector<std::string>> Foundations = {
+    {}, {}, {}, {"params/"}, {"params/", "ibis/"}, {"params/", "ibis/"}, {"params/", "ibis/"}};
 
 int LayerOf(const std::string& name)
 {
@@ -68,7 +69,7 @@ TEST(Layers, EachLayerIncludesOnlyItselfAndTheLayersBelow)
 
 TEST(Layers, TheModelsFoldersIncludeNoTool)
 {
-    for (const char* folder : {"runtime", "params", "model", "ami"}) {
+    for (const char* folder : {"runtime", "params", "model", "ami", "ibis"}) {
         for (const fs::directory_entry& entry :
              fs::recursive_directory_iterator(fs::path(HALVEX_SOURCE_DIR) / folder)) {
             if (!entry.is_regular_file())
@@ -77,4 +78,17 @@ TEST(Layers, TheModelsFoldersIncludeNoTool)
                 EXPECT_NE(include.rfind("tools/", 0), 0u) << entry.path() << " includes " << include;
         }
     }
+}
+
+TEST(Layers, TheIbisLibraryIncludesOnlyItselfAndTheStandardLibrary)
+{
+    int files = 0;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(fs::path(HALVEX_SOURCE_DIR) / "ibis")) {
+        if (!entry.is_regular_file() || entry.path().extension() == ".txt")
+            continue;
+        ++files;
+        for (const std::string& include : Includes(entry.path()))
+            EXPECT_EQ(include.rfind("ibis/", 0), 0u) << entry.path() << " includes " << include;
+    }
+    EXPECT_GT(files, 10);
 }

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tools/amihost/ibis/IbisFile.h"
+#include "ibis/IbisFile.h"
 #include "tools/amihost/report/IvReport.h"
 #include "tools/amihost/signal/CsvReader.h"
 

@@ -14,7 +14,7 @@
 #include "tools/amihost/cli/Workbench.h"
 #include "tools/amihost/host/KitCheck.h"
 #include "tools/amihost/host/SettingLevels.h"
-#include "tools/amihost/ibis/IbisFile.h"
+#include "ibis/IbisFile.h"
 #include "tools/amihost/report/BathtubPlot.h"
 #include "tools/amihost/report/CheckReport.h"
 #include "tools/amihost/report/CommonScale.h"

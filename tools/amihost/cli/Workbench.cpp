@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "tools/amihost/channel/TouchstoneChannel.h"
-#include "tools/amihost/ibis/IbisFile.h"
+#include "ibis/IbisFile.h"
 #include "tools/amihost/signal/CsvReader.h"
 #include "tools/amihost/signal/EdgeJitter.h"
 #include "tools/amihost/signal/TextFile.h"

@@ -5,9 +5,9 @@
 #include <memory>
 #include <set>
 
-#include "tools/amihost/ibis/IbisFile.h"
-#include "tools/amihost/ibis/IbisRules.h"
-#include "tools/amihost/ibis/IbisSyntax.h"
+#include "ibis/IbisFile.h"
+#include "ibis/IbisRules.h"
+#include "ibis/IbisSyntax.h"
 #include "tools/amihost/signal/TextFile.h"
 
 namespace {

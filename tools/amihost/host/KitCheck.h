@@ -4,7 +4,7 @@
 
 #include "tools/amihost/host/KitCheckReport.h"
 #include "tools/amihost/host/ModelCheck.h"
-#include "tools/amihost/ibis/IbisPlatform.h"
+#include "ibis/IbisPlatform.h"
 
 // `amihost check`: everything a simulator relies on in a model kit.
 //

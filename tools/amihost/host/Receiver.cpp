@@ -1,7 +1,7 @@
 #include "tools/amihost/host/Receiver.h"
 
-#include "tools/amihost/ibis/IbisFile.h"
-#include "tools/amihost/ibis/IbisSyntax.h"
+#include "ibis/IbisFile.h"
+#include "ibis/IbisSyntax.h"
 #include "tools/amihost/signal/TextFile.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tools/amihost/ibis/IbisModel.h"
+#include "ibis/IbisModel.h"
 
 // The I-V tables of an IBIS [Model] as CSV, one file per corner, so that the
 // analog part of a kit can be plotted and compared:

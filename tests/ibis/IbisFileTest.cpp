@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/ibis/IbisFile.h"
-#include "tools/amihost/signal/TextFile.h"
+#include "ibis/IbisFile.h"
+#include "tests/ibis/IbisTestFiles.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ std::string KitText()
 {
     std::string text;
     std::string error;
-    EXPECT_TRUE(TextFile::Read(KitPath(), IbisFile::MaxBytes, text, error)) << error;
+    EXPECT_TRUE(IbisFile::ReadText(KitPath(), IbisFile::MaxBytes, text, error)) << error;
     return text;
 }
 
@@ -512,16 +512,17 @@ TEST(IbisFile, HostileInputIsRefusedWithItsLineOrReadWithinBounds)
 
 TEST(IbisFile, NoInputKeepsMoreThanTheRecordLimit)
 {
-    // The [Model] is one record, its rows the others.
+    // Each of the four keyword lines is a record, the [Model] one more, its
+    // rows the others.
     std::string rows = InModel("[Pulldown]\n");
     rows.reserve(rows.size() + 8 * IbisFile::MaxRecords + 8);
-    for (std::size_t i = 1; i < IbisFile::MaxRecords; ++i)
+    for (std::size_t i = 5; i < IbisFile::MaxRecords; ++i)
         rows += "0 0 0 0\n";
     IbisFile file;
     std::string error;
     EXPECT_TRUE(IbisFile::Read(rows + "[End]\n", "f.ibs", file, error)) << error;
-    EXPECT_EQ(file.Models.at(0).Pulldown.Rows.size(), IbisFile::MaxRecords - 1);
-    EXPECT_EQ(ErrorOf(rows + "0 0 0 0\n[End]\n"), "f.ibs:" + std::to_string(IbisFile::MaxRecords + 3) +
+    EXPECT_EQ(file.Models.at(0).Pulldown.Rows.size(), IbisFile::MaxRecords - 5);
+    EXPECT_EQ(ErrorOf(rows + "0 0 0 0\n[End]\n"), "f.ibs:" + std::to_string(IbisFile::MaxRecords) +
                                                       ": more than 1000000 pins, table rows and other entries");
 }
 
@@ -596,16 +597,16 @@ TEST(IbisFile, TheExecutableOfTheHostsOwnCompilerComesFirstThenAnyOfItsSystemAnd
 
 TEST(IbisFile, ReadFileReadsFromDiskAndNamesTheFileItCannotRead)
 {
-    const std::string path = std::string(AMIHOST_TEST_DIR) + "/ibis_read_file.ibs";
-    std::filesystem::create_directories(AMIHOST_TEST_DIR);
+    const std::string path = std::string(IBIS_TEST_DIR) + "/ibis_read_file.ibs";
+    std::filesystem::create_directories(IBIS_TEST_DIR);
     std::string error;
-    ASSERT_TRUE(TextFile::Write(path, KitText(), error)) << error;
+    ASSERT_TRUE(WriteTestFile(path, KitText()));
     IbisFile file;
     ASSERT_TRUE(IbisFile::ReadFile(path, file, error)) << error;
     EXPECT_EQ(file.Path, path);
     IbisExecutableChoice choice;
     ASSERT_TRUE(file.FindExecutable(file.Models.at(0), IbisPlatform::Parse("Linux_gcc_64"), choice, error));
-    EXPECT_EQ(choice.Library, std::string(AMIHOST_TEST_DIR) + "/Halvex_tx_x64.so");
+    EXPECT_EQ(choice.Library, std::string(IBIS_TEST_DIR) + "/Halvex_tx_x64.so");
     std::remove(path.c_str());
     EXPECT_FALSE(IbisFile::ReadFile(path, file, error));
     EXPECT_EQ(error, path + ": cannot read: No such file or directory");

@@ -1,9 +1,9 @@
 // IbisReader: the data lines below the keywords it keeps, and the values in
 // them. The keywords and sections are in IbisReader.cpp.
 
-#include "tools/amihost/ibis/IbisNumber.h"
-#include "tools/amihost/ibis/IbisReader.h"
-#include "tools/amihost/ibis/IbisSyntax.h"
+#include "ibis/IbisNumber.h"
+#include "ibis/IbisReader.h"
+#include "ibis/IbisSyntax.h"
 
 namespace {
 
@@ -111,8 +111,13 @@ bool IbisReader::ModelLine(std::string_view content)
         text = {std::string(fields_[0]), line_};
         return true;
     }
-    if (key == "c_comp")
-        return NotTwice(model.CComp.Line, what) && Corners(0, shown, "", model.CComp);
+    IbisCorners<double>* const caps[] = {&model.CComp, &model.CCompPullup, &model.CCompPulldown,
+                                         &model.CCompPowerClamp, &model.CCompGndClamp};
+    const char* const capKeys[] = {"c_comp", "c_comp_pullup", "c_comp_pulldown", "c_comp_power_clamp",
+                                   "c_comp_gnd_clamp"};
+    for (int k = 0; k < 5; ++k)
+        if (key == capKeys[k])
+            return NotTwice(caps[k]->Line, what) && Corners(0, shown, "", *caps[k]);
     IbisValue* const values[] = {&model.Vmeas, &model.Vref, &model.Rref, &model.Cref};
     const char* const keys[] = {"vmeas", "vref", "rref", "cref"};
     for (int k = 0; k < 4; ++k)
@@ -233,5 +238,70 @@ bool IbisReader::SelectorLine(std::string_view content)
     if (!Count())
         return false;
     file_.ModelSelectors.back().Models.push_back({std::string(fields_[0]), line_});
+    return true;
+}
+
+bool IbisReader::WaveformLine(std::string_view content)
+{
+    IbisWaveform& w = *waveform_;
+    const char first = content[0];
+    const bool row = (first >= '0' && first <= '9') || first == '-' || first == '+' || first == '.';
+    if (!row) {
+        const std::string_view name = Syntax::SplitSubparameter(content, fields_);
+        const std::string key = Syntax::LowerCase(name);
+        IbisValue* const values[] = {&w.RFixture, &w.VFixture, &w.VFixtureMin, &w.VFixtureMax, &w.LFixture,
+                                     &w.CFixture, &w.RDut,     &w.LDut,        &w.CDut};
+        const char* const keys[] = {"r_fixture", "v_fixture", "v_fixture_min", "v_fixture_max", "l_fixture",
+                                    "c_fixture", "r_dut",     "l_dut",         "c_dut"};
+        for (int k = 0; k < 9; ++k)
+            if (key == keys[k])
+                return NotTwice(values[k]->Line, Syntax::Shown(name) + " in " + keyword_) &&
+                       Single(Syntax::Shown(name), *values[k]);
+        return Fail(keyword_ + " takes R_fixture, V_fixture, V_fixture_min, V_fixture_max, L_fixture, C_fixture, "
+                               "R_dut, L_dut and C_dut, not " + Syntax::Quoted(name));
+    }
+    Syntax::SplitFields(content, fields_);
+    if (fields_.size() != 4)
+        return Fail(keyword_ + " row needs 4 fields (time, V(typ), V(min), V(max))" + Found(fields_.size()));
+    if (!Count())
+        return false;
+    IbisWaveform::Row r;
+    if (!Number(fields_[0], keyword_, " time", r.Time) || !Corners(1, keyword_, " voltage", r.Voltage))
+        return false;
+    w.Rows.push_back(r);
+    return true;
+}
+
+bool IbisReader::SubmodelLine(std::string_view content)
+{
+    Syntax::SplitFields(content, fields_);
+    if (fields_.size() != 2)
+        return Fail("[Add Submodel] row needs 2 fields (submodel name, mode)" + Found(fields_.size()));
+    if (!Count())
+        return false;
+    file_.Models.back().AddSubmodels.push_back({std::string(fields_[0]), std::string(fields_[1]), line_});
+    return true;
+}
+
+bool IbisReader::NumberOfPinsLine(std::string_view content)
+{
+    Syntax::SplitFields(content, fields_);
+    if (definition_->NumberOfPins || fields_.size() != 1)
+        return Fail("[Number Of Pins] takes one number" + Found(fields_.size() + (definition_->NumberOfPins ? 1 : 0)));
+    double value = 0.0;
+    if (!Number(fields_[0], "[Number Of Pins]", "", value))
+        return false;
+    definition_->NumberOfPins = value;
+    return true;
+}
+
+bool IbisReader::PinRowLine(std::string_view content)
+{
+    // A pin's row starts with its name; the lines of its sections (Len=...,
+    // Fork, Endfork) continue it.
+    Syntax::SplitFields(content, fields_);
+    const std::string first = Syntax::LowerCase(fields_[0]);
+    if (first.find('=') == std::string::npos && first != "len" && first != "fork" && first != "endfork")
+        ++definition_->PinRows;
     return true;
 }

@@ -1,19 +1,48 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "tools/amihost/ibis/IbisComponent.h"
-#include "tools/amihost/ibis/IbisModel.h"
-#include "tools/amihost/ibis/IbisPlatform.h"
-#include "tools/amihost/ibis/IbisValue.h"
+#include "ibis/IbisComponent.h"
+#include "ibis/IbisModel.h"
+#include "ibis/IbisPlatform.h"
+#include "ibis/IbisValue.h"
 
 // A line longer than the oldest IBIS limit of 80 characters (newer versions
 // allow 120): a checker reports it against the limit of the file's version.
 struct IbisLongLine {
     int Line = 0;
     std::size_t Length = 0; // characters, without the line break
+};
+
+// A keyword line as the file writes it: the name as IbisSyntax::KeywordName
+// gives it ("gnd clamp"), whether this reader knows it, and its line. The
+// checker holds each against the versions of IBIS that have it.
+struct IbisKeywordUse {
+    std::string Name;
+    int Line = 0;
+};
+
+// A byte IBIS does not allow in a file: a control character other than tab,
+// CR and LF, or one outside 7-bit ASCII.
+struct IbisBadByte {
+    int Line = 0;
+    unsigned char Byte = 0;
+};
+
+// A named section that other keywords refer to: a [Submodel], a
+// [Define Package Model] or a [Begin Board Description], with the counts a
+// checker compares. Counts are of data rows, 0 when the keyword is absent.
+struct IbisDefinition {
+    std::string Name;
+    int Line = 0;
+    int EndLine = 0;                   // line of its closing keyword; 0 when it has none
+    std::vector<IbisKeywordUse> Inner; // the keywords inside, in file order
+    std::optional<double> NumberOfPins; // [Number Of Pins]
+    std::size_t PinRows = 0;           // rows of [Pin Numbers] or [Pin List]
+    int NumberOfPinsLine = 0;
 };
 
 // The executable a host picked for a model: its line and both files
@@ -50,6 +79,10 @@ public:
     // Reads the file at `path` (at most MaxBytes) into `file`.
     static bool ReadFile(const std::string& path, IbisFile& file, std::string& error);
 
+    // Reads the whole file at `path`, at most `maxBytes`; a larger, missing
+    // or unreadable file (or a folder) is refused with one line "PATH: reason".
+    static bool ReadText(const std::string& path, std::size_t maxBytes, std::string& text, std::string& error);
+
     // The models with an [Algorithmic Model], in file order.
     std::vector<const IbisModel*> AmiModels() const;
 
@@ -72,6 +105,11 @@ public:
 
     std::string Path; // the name the file was read under
 
+    // What the file is, by its extension (any case): a component file
+    // (.ibs, and any other name), a package file (.pkg) or a board file (.ebd).
+    enum class FileKind { Ibs, Pkg, Ebd };
+    FileKind Kind = FileKind::Ibs;
+
     // Header keywords.
     IbisText IbisVer; // the version as written, e.g. "7.1"
     int VersionMajor = 0, VersionMinor = 0;
@@ -80,6 +118,11 @@ public:
     std::vector<IbisComponent> Components;
     std::vector<IbisModel> Models;
     std::vector<IbisModelSelector> ModelSelectors;
+
+    std::vector<IbisKeywordUse> Keywords; // every keyword line, in file order (up to MaxRecords)
+    std::vector<IbisKeywordUse> Unknown;  // keywords that no version of IBIS has
+    std::vector<IbisBadByte> BadBytes;    // the first bad byte of each line that has one
+    std::vector<IbisDefinition> Submodels, PackageModels, BoardDescriptions;
 
     int EndLine = 0;          // line of [End]
     int TextAfterEndLine = 0; // first line after [End] holding more than blanks and comments; 0 if none

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/ibis/IbisValue.h"
+#include "ibis/IbisValue.h"
 
 // One [Component] of an IBIS file and its pin list, as IbisFile reads them.
 // Names are kept as written (IBIS names are case-sensitive); their lengths
@@ -42,4 +42,5 @@ struct IbisComponent {
     int PinLine = 0; // line of [Pin]
     std::vector<IbisDiffPin> DiffPins;
     int DiffPinLine = 0; // line of [Diff Pin]
+    IbisText PackageModel; // [Package Model]: the name of a [Define Package Model]
 };

@@ -1,4 +1,4 @@
-#include "tools/amihost/ibis/IbisNumber.h"
+#include "ibis/IbisNumber.h"
 
 #include <charconv>
 #include <cmath>

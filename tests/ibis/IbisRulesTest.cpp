@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/ibis/IbisFile.h"
-#include "tools/amihost/ibis/IbisRules.h"
-#include "tools/amihost/signal/TextFile.h"
+#include "ibis/IbisFile.h"
+#include "ibis/IbisRules.h"
+#include "tests/ibis/IbisTestFiles.h"
 
 namespace {
 
@@ -19,7 +19,7 @@ std::string KitText()
     const std::string ami = HALVEX_AMI_PATH;
     std::string text;
     std::string error;
-    EXPECT_TRUE(TextFile::Read(ami.substr(0, ami.size() - 4) + ".ibs", IbisFile::MaxBytes, text, error)) << error;
+    EXPECT_TRUE(IbisFile::ReadText(ami.substr(0, ami.size() - 4) + ".ibs", IbisFile::MaxBytes, text, error)) << error;
     return text;
 }
 
@@ -47,6 +47,17 @@ std::vector<Finding> Check(const std::string& text)
     std::string error;
     EXPECT_TRUE(IbisFile::Read(text, Path, file, error)) << error;
     return IbisRules::Check(file);
+}
+
+// The findings of `text` but those of the rules named in `besides` (the
+// cases below hide a keyword by misspelling it, which is a finding too).
+std::vector<Finding> CheckBesides(const std::string& text, std::initializer_list<const char*> besides)
+{
+    std::vector<Finding> kept;
+    for (Finding& f : Check(text))
+        if (std::none_of(besides.begin(), besides.end(), [&](const char* rule) { return f.Rule == rule; }))
+            kept.push_back(std::move(f));
+    return kept;
 }
 
 std::string Listed(const std::vector<Finding>& findings)
@@ -81,8 +92,6 @@ TEST(IbisRules, EachBrokenRuleGivesOneFindingAtItsLine)
          "[IBIS Ver] 6.5 is not a published version of IBIS"},
         {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 8.0"), Finding::Note, 1,
          "[IBIS Ver] 8.0 is newer than the rules known here (7.2)"},
-        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 4.2"), Finding::Error, LineOf("[Algorithmic Model]"),
-         "[Algorithmic Model] needs [IBIS Ver] 5.0 or later; the file says 4.2"},
         {Changed("[Manufacturer]    Halvex\n", ""), Finding::Error, LineOf("[Component]"),
          "[Component] Halvex_tx has no [Manufacturer]"},
         {Changed("[Package]", "[Ignored Package]"), Finding::Error, LineOf("[Component]"),
@@ -136,25 +145,45 @@ TEST(IbisRules, EachBrokenRuleGivesOneFindingAtItsLine)
          "[Ramp] of [Model] Halvex_tx has no dV/dt_f"},
         {Changed("dV/dt_r           0.30/1.0p   0.285/1.0p", "dV/dt_r           0.30/1.0p   0.285/0.0p"),
          Finding::Error, LineOf("dV/dt_r"), "dV/dt_r needs a positive dV and a positive dt"},
-        {Changed("  -0.5V           -10.0mA", "  -1.5V           -10.0mA"), Finding::Error,
-         LineOf("  -0.5V           -10.0mA"), "[Pulldown] voltages do not rise: -1.5 V after -1 V"},
+        {Changed("  -0.5V           -10.0mA", "  -1.0V           -10.0mA"), Finding::Error,
+         LineOf("  -0.5V           -10.0mA"), "[Pulldown] voltages neither rise nor fall throughout: -1 V after -1 V"},
+        {Changed("   0.0V             0.0mA       0.0mA       0.0mA\n   0.5V            10.0mA",
+                 "   0.0V            30.0mA       0.0mA       0.0mA\n   0.5V            10.0mA"),
+         Finding::Warning, LineOf("   0.5V            10.0mA"),
+         "[Pulldown] typ current is not monotonic: it turns back at 0.5 V"},
+        {Changed("  -1.0V           -20.0mA", "  -1.0V           NA     "), Finding::Error,
+         LineOf("  -1.0V           -20.0mA"), "[Pulldown] first row has no typ current (NA)"},
+        {Changed("   1.0V            20.0mA ", "   1.0V            NA     "), Finding::Warning,
+         LineOf("   1.0V            20.0mA "), "[Pulldown] row has no typ current (NA)"},
+        {Changed("1           2        0.1V", "1           1        0.1V"), Finding::Error,
+         LineOf("1           2 "), "[Diff Pin] pairs pin 1 with itself"},
+        {Changed("C_comp            10.0fF      10.0fF", "C_comp            10.0fF      11.0fF"),
+         Finding::Warning, LineOf("C_comp    "), "C_comp: the min value lies above typ"},
         {Changed("   0.0V             0.0mA       0.0mA       0.0mA\n   1.0V             0.0mA       0.0mA       "
                  "0.0mA\n|\n[POWER",
                  "|\n[POWER"),
          Finding::Error, LineOf("[GND Clamp]"), "[GND Clamp] has 1 rows; IBIS asks for 2 to 100"},
         {Changed("   2.0V            40.0mA ", "   2.0V            NA     "), Finding::Error,
-         LineOf("   2.0V            40.0mA "), "[Pulldown] row has no typ current (NA)"},
+         LineOf("   2.0V            40.0mA "), "[Pulldown] last row has no typ current (NA)"},
         {Changed("Executable  Linux_gcc_64", "Executable  Linux64"), Finding::Error, LineOf("Linux_gcc_64"),
          "platform \"Linux64\" is not SYSTEM_COMPILER_BITS, such as Linux_gcc_64"},
         {KitText() + "stray text\n", Finding::Warning, LineOf("[End]") + 1,
          "text after [End], which readers ignore"},
         {Changed("[Component]", "|" + std::string(120, '-') + "\n[Component]"), Finding::Error,
          LineOf("[Component]"), "line of 121 characters; IBIS 7.1 allows 120"},
-        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 5.0\n|" + std::string(80, '-')), Finding::Error, 2,
-         "line of 81 characters; IBIS 5.0 allows 80"},
+        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 3.2\n|" + std::string(80, '-')), Finding::Error, 2,
+         "line of 81 characters; IBIS 3.2 allows 80"},
+        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 4.0\n|" + std::string(90, '-')), Finding::Warning, 2,
+         "line of 91 characters; IBIS 4.0 allows 80 (120 from 4.1 on)"},
+        {Changed("[IBIS Ver]        7.1", "[IBIS Ver] 4.1\n|" + std::string(119, '-')), Finding::Error, 2,
+         "keyword-version only"},
     };
     for (const auto& c : cases) {
-        const std::vector<Finding> findings = Check(c.Text);
+        const std::vector<Finding> findings = CheckBesides(c.Text, {"keyword-unknown", "keyword-version"});
+        if (c.What == "keyword-version only") { // a 4.1 file's line of 120 characters is no finding
+            EXPECT_TRUE(findings.empty()) << Listed(findings);
+            continue;
+        }
         ASSERT_EQ(findings.size(), 1u) << c.What << "\n" << Listed(findings);
         const Finding& f = findings[0];
         EXPECT_EQ(f.Severity, c.Level) << c.What;
@@ -171,7 +200,7 @@ TEST(IbisRules, WhatAModelNeedsFollowsItsTypeAndSelectorsNameRealModels)
     std::string bare = input;
     for (const char* keyword : {"[Voltage Range]", "[Pulldown]", "[Pullup]", "[Ramp]"})
         bare.replace(bare.find(keyword), 1, "[Ignored ");
-    EXPECT_TRUE(Check(bare).empty()) << Listed(Check(bare));
+    EXPECT_TRUE(CheckBesides(bare, {"keyword-unknown"}).empty()) << Listed(Check(bare));
 
     const std::vector<Finding> findings =
         Check("[IBIS Ver] 7.1\n[File Name] Halvex_tx.ibs\n[File Rev] 1\n"
@@ -183,13 +212,13 @@ TEST(IbisRules, WhatAModelNeedsFollowsItsTypeAndSelectorsNameRealModels)
                                       ":6: [Model Selector] pick names \"none\", which is no [Model] of the file");
 }
 
-TEST(IbisRules, AFileOfManyFaultsGivesAtMostTheLimitAndACount)
+TEST(IbisRules, NoFindingIsDroppedHoweverManyTheFileHas)
 {
     std::string pins;
     for (int i = 0; i < 300; ++i)
         pins += "P" + std::to_string(100000 + i) + " S NC\n";
     const std::vector<Finding> findings = Check(Changed("4      GND             GND\n", pins));
-    ASSERT_EQ(findings.size(), IbisRules::MaxFindings + 1); // 300 pin names too long
-    EXPECT_EQ(findings.back().Severity, Finding::Note);
-    EXPECT_EQ(findings.back().What, "100 more findings of the IBIS rules are not listed");
+    ASSERT_EQ(findings.size(), 300u); // every pin name too long
+    for (const Finding& f : findings)
+        EXPECT_EQ(f.Rule, "name-length");
 }

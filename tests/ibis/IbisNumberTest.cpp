@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tools/amihost/ibis/IbisNumber.h"
+#include "ibis/IbisNumber.h"
 
 namespace {
 

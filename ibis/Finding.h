@@ -18,6 +18,9 @@ struct Finding {
     Level Severity = Note;
     std::string Where; // "FILE:LINE", "FILE", or empty when no file is concerned
     std::string What;  // one line
+    // The rule that found it ("line-length", "c-comp", ...), so that a report
+    // can summarise the repeats of one rule; empty for findings of no rule.
+    std::string Rule = {};
 
     // "ERROR", "WARNING", "CAUTION", "NOTE" or "PROGRAM BUG".
     static const char* Name(Level level)

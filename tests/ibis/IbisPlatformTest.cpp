@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tools/amihost/ibis/IbisPlatform.h"
+#include "ibis/IbisPlatform.h"
 
 TEST(IbisPlatform, PlatformWordsSplitIntoSystemCompilerAndBits)
 {

@@ -1,4 +1,4 @@
-#include "tools/amihost/ibis/IbisPlatform.h"
+#include "ibis/IbisPlatform.h"
 
 #include <algorithm>
 

@@ -1,9 +1,10 @@
-#include "tools/amihost/ibis/IbisReader.h"
+#include "ibis/IbisReader.h"
 
 #include <cstring>
 
-#include "tools/amihost/ibis/IbisNumber.h"
-#include "tools/amihost/ibis/IbisSyntax.h"
+#include "ibis/IbisKeywords.h"
+#include "ibis/IbisNumber.h"
+#include "ibis/IbisSyntax.h"
 
 enum class IbisReader::Keyword {
     Unknown,
@@ -32,6 +33,14 @@ enum class IbisReader::Keyword {
     AlgorithmicModel,
     EndAlgorithmicModel,
     ModelSelector,
+    AddSubmodel,
+    PackageModel,
+    RisingWaveform,
+    FallingWaveform,
+    Definition,     // [Submodel], [Define Package Model], [Begin Board Description]
+    DefinitionEnd,  // [End Define Package Model], [End Board Description]
+    NumberOfPins,   // inside a definition
+    PinRows,        // [Pin Numbers] or [Pin List], inside a definition
     SkippedSection, // a top-level section whose contents are not read
     End,
 };
@@ -99,13 +108,22 @@ IbisReader::Keyword IbisReader::Lookup(const std::string& normalised)
         {"algorithmic model", Keyword::AlgorithmicModel},
         {"end algorithmic model", Keyword::EndAlgorithmicModel},
         {"model selector", Keyword::ModelSelector},
-        {"submodel", Keyword::SkippedSection},
-        {"define package model", Keyword::SkippedSection},
+        {"add submodel", Keyword::AddSubmodel},
+        {"package model", Keyword::PackageModel},
+        {"rising waveform", Keyword::RisingWaveform},
+        {"falling waveform", Keyword::FallingWaveform},
+        {"submodel", Keyword::Definition},
+        {"define package model", Keyword::Definition},
+        {"begin board description", Keyword::Definition},
+        {"end define package model", Keyword::DefinitionEnd},
+        {"end board description", Keyword::DefinitionEnd},
+        {"number of pins", Keyword::NumberOfPins},
+        {"pin numbers", Keyword::PinRows},
+        {"pin list", Keyword::PinRows},
         {"test data", Keyword::SkippedSection},
         {"test load", Keyword::SkippedSection},
         {"external circuit", Keyword::SkippedSection},
         {"interconnect model set", Keyword::SkippedSection},
-        {"begin board description", Keyword::SkippedSection},
         {"end", Keyword::End},
     };
     for (const auto& keyword : keywords)
@@ -159,6 +177,15 @@ bool IbisReader::ReadLine(std::string_view raw)
 {
     if (raw.find('\0') != std::string_view::npos)
         return Fail("NUL byte in the text");
+    for (const char c : raw) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && c != '\t' && c != '\r') || byte >= 0x7f) {
+            if (!Count())
+                return false;
+            file_.BadBytes.push_back({line_, byte});
+            break; // one a line: the line is named, and the rest of it reads
+        }
+    }
     if (raw.size() > 80) {
         if (!Count())
             return false;
@@ -183,6 +210,7 @@ bool IbisReader::KeywordLine(std::string_view raw)
     if (close == std::string_view::npos)
         return Fail("keyword " + Syntax::Quoted(raw) + " without its closing \"]\"");
     keyword_ = Syntax::Shown(raw.substr(0, close + 1));
+    waveform_ = nullptr;
     const std::string name = Syntax::KeywordName(raw.substr(1, close - 1));
     if (name.empty())
         return Fail("empty keyword " + Syntax::Quoted(raw.substr(0, close + 1)));
@@ -190,8 +218,26 @@ bool IbisReader::KeywordLine(std::string_view raw)
     text_ = nullptr;
     table_ = nullptr;
     blanks_ = 0;
+    if (!Count())
+        return false;
+    file_.Keywords.push_back({name, line_});
     const Keyword keyword = Lookup(name);
     const std::string_view rest = raw.substr(close + 1);
+    if (keyword == Keyword::Unknown && !IbisKeywords::Find(name)) {
+        // A keyword no version of IBIS has (a typo such as [Modle]): the
+        // checker reports it at this line and its data are passed over.
+        // Until the next section keyword, what cannot belong to the section
+        // before (a keyword outside it, or given twice) belongs to the
+        // unknown one and is passed over too (see Lost()).
+        if (section_ == Section::Start)
+            return Fail("the file must begin with [IBIS Ver], not " + keyword_);
+        if (section_ == Section::Algorithmic)
+            return Dispatch(keyword, rest);
+        file_.Unknown.push_back({name, line_});
+        afterUnknown_ = true;
+        body_ = Body::Skip;
+        return true;
+    }
     if (keyword == Keyword::CommentChar)
         return CommentCharLine(rest); // read before any comment is cut off: "#_char" may be the old character
     return Dispatch(keyword, Syntax::Trim(Syntax::StripComment(rest, comment_)));
@@ -246,15 +292,24 @@ bool IbisReader::Dispatch(Keyword keyword, std::string_view rest)
     case Keyword::Ramp:
     case Keyword::AlgorithmicModel:
     case Keyword::EndAlgorithmicModel: return ModelKeyword(keyword, rest);
+    case Keyword::AddSubmodel:
+    case Keyword::RisingWaveform:
+    case Keyword::FallingWaveform: return ModelKeyword(keyword, rest);
+    case Keyword::PackageModel: return ComponentKeyword(keyword, rest);
+    case Keyword::NumberOfPins:
+    case Keyword::PinRows:
+    case Keyword::DefinitionEnd: return DefinitionKeyword(keyword, rest);
     case Keyword::Component:
     case Keyword::Model:
     case Keyword::ModelSelector:
+    case Keyword::Definition:
     case Keyword::SkippedSection:
     case Keyword::End: return SectionKeyword(keyword, rest);
     case Keyword::Unknown:
     case Keyword::CommentChar: break;
     }
     body_ = Body::Skip; // a keyword this reader does not use: its data are passed over
+    NoteInner();
     return true;
 }
 
@@ -290,6 +345,8 @@ bool IbisReader::HeaderKeyword(Keyword keyword, std::string_view rest)
 
 bool IbisReader::SectionKeyword(Keyword keyword, std::string_view rest)
 {
+    definition_ = nullptr; // a [Submodel] ends at the next section
+    afterUnknown_ = false;
     switch (keyword) {
     case Keyword::Component: return NewComponent(rest);
     case Keyword::Model: return NewModel(rest);
@@ -299,6 +356,7 @@ bool IbisReader::SectionKeyword(Keyword keyword, std::string_view rest)
             return false;
         file_.EndLine = line_;
         return true;
+    case Keyword::Definition: return NewDefinition(rest);
     default: // a section whose contents are not read
         section_ = Section::Skipped;
         body_ = Body::Skip;
@@ -354,14 +412,22 @@ bool IbisReader::NewSelector(std::string_view rest)
 
 bool IbisReader::ComponentKeyword(Keyword keyword, std::string_view rest)
 {
-    if (section_ == Section::Skipped) {
+    if (section_ == Section::Skipped || section_ == Section::Lost || section_ == Section::Definition) {
         body_ = Body::Skip; // e.g. the [Manufacturer] of a [Define Package Model]
+        NoteInner();
         return true;
     }
     if (section_ != Section::Component)
-        return Fail(keyword_ + " outside a [Component]");
+        return afterUnknown_ ? Lost() : Fail(keyword_ + " outside a [Component]");
     IbisComponent& component = file_.Components.back();
     const std::string what = keyword_ + " in [Component] " + Syntax::Shown(component.Name);
+    const int* const seen[] = {&component.Manufacturer.Line, &component.Package.Line, &component.PinLine,
+                               &component.DiffPinLine, &component.PackageModel.Line};
+    const Keyword kinds[] = {Keyword::Manufacturer, Keyword::Package, Keyword::Pin, Keyword::DiffPin,
+                             Keyword::PackageModel};
+    for (int k = 0; k < 5; ++k)
+        if (afterUnknown_ && keyword == kinds[k] && *seen[k])
+            return Lost();
     switch (keyword) {
     case Keyword::Manufacturer:
         if (!NotTwice(component.Manufacturer.Line, what))
@@ -373,6 +439,12 @@ bool IbisReader::ComponentKeyword(Keyword keyword, std::string_view rest)
             return false;
         component.Package.Line = line_;
         body_ = Body::Package;
+        return true;
+    case Keyword::PackageModel:
+        if (!NotTwice(component.PackageModel.Line, what))
+            return false;
+        component.PackageModel = {std::string(rest), line_};
+        body_ = Body::Skip;
         return true;
     case Keyword::Pin: // the rest of the line names the columns
         if (!NotTwice(component.PinLine, what))
@@ -391,8 +463,9 @@ bool IbisReader::ComponentKeyword(Keyword keyword, std::string_view rest)
 
 bool IbisReader::ModelKeyword(Keyword keyword, std::string_view rest)
 {
-    if (section_ == Section::Skipped) {
+    if (section_ == Section::Skipped || section_ == Section::Lost || section_ == Section::Definition) {
         body_ = Body::Skip; // e.g. the tables of a [Submodel]
+        NoteInner();
         return true;
     }
     if (keyword == Keyword::EndAlgorithmicModel) {
@@ -405,15 +478,35 @@ bool IbisReader::ModelKeyword(Keyword keyword, std::string_view rest)
         return true;
     }
     if (section_ != Section::Model)
-        return Fail(keyword_ + " outside a [Model]");
+        return afterUnknown_ ? Lost() : Fail(keyword_ + " outside a [Model]");
     IbisModel& model = file_.Models.back();
     const std::string what = keyword_ + " in [Model] " + Syntax::Shown(model.Name);
+    if (afterUnknown_ && SeenInModel(model, keyword))
+        return Lost();
     if (keyword == Keyword::TemperatureRange || keyword == Keyword::VoltageRange) {
         IbisCorners<double>& range = keyword == Keyword::TemperatureRange ? model.TemperatureRange : model.VoltageRange;
         if (!NotTwice(range.Line, what))
             return false;
         Syntax::SplitFields(rest, fields_);
         return Corners(0, keyword_, "", range);
+    }
+    if (keyword == Keyword::RisingWaveform || keyword == Keyword::FallingWaveform) {
+        std::vector<IbisWaveform>& list =
+            keyword == Keyword::RisingWaveform ? model.RisingWaveforms : model.FallingWaveforms;
+        if (!Takes(rest) || !Count())
+            return false;
+        list.emplace_back();
+        list.back().Line = line_;
+        waveform_ = &list.back();
+        body_ = Body::Waveform;
+        return true;
+    }
+    if (keyword == Keyword::AddSubmodel) {
+        if (!NotTwice(model.AddSubmodelLine, what) || !Takes(rest))
+            return false;
+        model.AddSubmodelLine = line_;
+        body_ = Body::SubmodelRows;
+        return true;
     }
     int* firstLine = &model.Ramp.Line;
     body_ = Body::Ramp;
@@ -453,6 +546,10 @@ bool IbisReader::DataLine(std::string_view content)
     case Body::Ramp: return RampLine(content);
     case Body::Executables: return ExecutableLine(content);
     case Body::SelectorRows: return SelectorLine(content);
+    case Body::Waveform: return WaveformLine(content);
+    case Body::SubmodelRows: return SubmodelLine(content);
+    case Body::NumberOfPins: return NumberOfPinsLine(content);
+    case Body::PinRows: return PinRowLine(content);
     }
     return true;
 }
@@ -479,5 +576,82 @@ void IbisReader::NoteAfterEnd(const char* from, const char* end)
             return;
         }
         from = lineEnd == end ? end : lineEnd + 1;
+    }
+}
+
+bool IbisReader::NewDefinition(std::string_view rest)
+{
+    std::string name;
+    if (!OneWord(rest, name) || !Count())
+        return false;
+    const std::string kind = Syntax::KeywordName(keyword_.substr(1, keyword_.size() - 2));
+    std::vector<IbisDefinition>& list = kind == "submodel"                ? file_.Submodels
+                                        : kind == "define package model" ? file_.PackageModels
+                                                                          : file_.BoardDescriptions;
+    list.emplace_back();
+    list.back().Name = std::move(name);
+    list.back().Line = line_;
+    definition_ = &list.back();
+    section_ = Section::Definition;
+    body_ = Body::Skip; // [Submodel] and the others take sub-parameters this reader does not keep
+    return true;
+}
+
+void IbisReader::NoteInner()
+{
+    if (section_ == Section::Definition && definition_ && Count())
+        definition_->Inner.push_back(file_.Keywords.back());
+}
+
+bool IbisReader::DefinitionKeyword(Keyword keyword, std::string_view rest)
+{
+    if (section_ != Section::Definition || !definition_) {
+        if (keyword == Keyword::DefinitionEnd)
+            return Fail(keyword_ + " without its opening keyword");
+        body_ = Body::Skip; // e.g. [Number Of Pins] of a section this reader passes over
+        return true;
+    }
+    NoteInner();
+    switch (keyword) {
+    case Keyword::DefinitionEnd:
+        if (!Takes(rest))
+            return false;
+        definition_->EndLine = line_;
+        definition_ = nullptr;
+        section_ = Section::Header;
+        body_ = Body::None;
+        return true;
+    case Keyword::NumberOfPins:
+        if (!NotTwice(definition_->NumberOfPinsLine, keyword_))
+            return false;
+        definition_->NumberOfPinsLine = line_;
+        body_ = Body::NumberOfPins;
+        return rest.empty() || NumberOfPinsLine(rest);
+    default:
+        body_ = Body::PinRows;
+        return true;
+    }
+}
+
+bool IbisReader::Lost()
+{
+    section_ = Section::Lost;
+    body_ = Body::Skip;
+    return true;
+}
+
+bool IbisReader::SeenInModel(const IbisModel& model, Keyword keyword)
+{
+    switch (keyword) {
+    case Keyword::TemperatureRange: return model.TemperatureRange.Line != 0;
+    case Keyword::VoltageRange: return model.VoltageRange.Line != 0;
+    case Keyword::Pulldown: return model.Pulldown.Line != 0;
+    case Keyword::Pullup: return model.Pullup.Line != 0;
+    case Keyword::GndClamp: return model.GndClamp.Line != 0;
+    case Keyword::PowerClamp: return model.PowerClamp.Line != 0;
+    case Keyword::Ramp: return model.Ramp.Line != 0;
+    case Keyword::AlgorithmicModel: return model.Algorithmic.Line != 0;
+    case Keyword::AddSubmodel: return model.AddSubmodelLine != 0;
+    default: return false;
     }
 }

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/ibis/IbisValue.h"
+#include "ibis/IbisValue.h"
 
 // One [Model] of an IBIS file and the records inside it, as IbisFile reads
 // them. Units are SI throughout: volts, amperes, ohms, farads, seconds, and
@@ -50,18 +50,45 @@ struct IbisAlgorithmicModel {
     int EndLine = 0;                         // line of [End Algorithmic Model]
 };
 
+// [Rising Waveform] or [Falling Waveform]: the voltage at the pin against
+// time, into a fixture R_fixture (ohm) to V_fixture (V), with optional
+// L_fixture (H), C_fixture (F) and the package parts R_dut, L_dut, C_dut.
+struct IbisWaveform {
+    struct Row {
+        double Time = 0.0;          // s
+        IbisCorners<double> Voltage; // V; Voltage.Line is the row's line
+    };
+    IbisValue RFixture, VFixture, VFixtureMin, VFixtureMax, LFixture, CFixture, RDut, LDut, CDut;
+    std::vector<Row> Rows; // file order
+    int Line = 0;          // line of the keyword
+};
+
+// A row of [Add Submodel]: a [Submodel]'s name and the mode it is added in
+// (Driving, Non-Driving or All).
+struct IbisSubmodelUse {
+    std::string Name;
+    std::string Mode;
+    int Line = 0;
+};
+
 struct IbisModel {
     std::string Name; // case-sensitive, one word
     int Line = 0;
     IbisText ModelType; // Model_type as written: Output, I/O, Input, ...
     IbisText Polarity;  // Non-Inverting or Inverting as written
     IbisCorners<double> CComp;
+    // C_comp split by the buffer element it belongs to (IBIS 5.0 on); a model
+    // with these needs no C_comp.
+    IbisCorners<double> CCompPullup, CCompPulldown, CCompPowerClamp, CCompGndClamp;
     IbisValue Vmeas, Vref, Rref, Cref;
     IbisCorners<double> TemperatureRange; // [Temperature Range], degrees Celsius
     IbisCorners<double> VoltageRange;     // [Voltage Range], volts
     IbisIvTable Pulldown, Pullup, GndClamp, PowerClamp;
     IbisRamp Ramp;
     IbisAlgorithmicModel Algorithmic;
+    std::vector<IbisWaveform> RisingWaveforms, FallingWaveforms; // file order
+    std::vector<IbisSubmodelUse> AddSubmodels;                  // rows of [Add Submodel]
+    int AddSubmodelLine = 0;
 };
 
 // A [Model Selector]: a name that [Pin] rows may give instead of a model's,

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "tools/amihost/ibis/IbisValue.h"
+#include "ibis/IbisValue.h"
 
 // Numbers as IBIS writes them:
 //

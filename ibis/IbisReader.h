@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "tools/amihost/ibis/IbisFile.h"
+#include "ibis/IbisFile.h"
 
 // The syntax of an IBIS file, read line by line into an IbisFile.
 //
@@ -48,8 +48,12 @@ public:
 
 private:
     enum class Keyword;
-    enum class Section { Start, Header, Component, Model, Algorithmic, Selector, Skipped };
-    enum class Body { None, Text, Skip, ModelLines, Package, Pins, DiffPins, IvTable, Ramp, Executables, SelectorRows };
+    // Lost: after a keyword no version of IBIS has, up to the next section.
+    enum class Section { Start, Header, Component, Model, Algorithmic, Selector, Definition, Skipped, Lost };
+    enum class Body {
+        None, Text, Skip, ModelLines, Package, Pins, DiffPins, IvTable, Ramp, Executables, SelectorRows,
+        Waveform, SubmodelRows, NumberOfPins, PinRows
+    };
 
     static Keyword Lookup(const std::string& normalised);
 
@@ -73,6 +77,15 @@ private:
     bool RampLine(std::string_view content);
     bool ExecutableLine(std::string_view content);
     bool SelectorLine(std::string_view content);
+    bool NewDefinition(std::string_view rest);
+    bool DefinitionKeyword(Keyword keyword, std::string_view rest);
+    void NoteInner();
+    bool Lost();
+    static bool SeenInModel(const IbisModel& model, Keyword keyword);
+    bool WaveformLine(std::string_view content);
+    bool SubmodelLine(std::string_view content);
+    bool NumberOfPinsLine(std::string_view content);
+    bool PinRowLine(std::string_view content);
     void AppendText(std::string_view content);
     void NoteAfterEnd(const char* from, const char* end);
 
@@ -103,6 +116,9 @@ private:
     IbisText* text_ = nullptr;       // the text keyword being read (Body::Text)
     int blanks_ = 0;                 // blank lines inside that text, not yet appended
     IbisIvTable* table_ = nullptr;   // the I-V table being read (Body::IvTable)
+    IbisWaveform* waveform_ = nullptr;      // the waveform being read (Body::Waveform)
+    IbisDefinition* definition_ = nullptr;  // the definition being read (Section::Definition)
+    bool afterUnknown_ = false;             // an unknown keyword since the last section keyword
     std::size_t records_ = 0;        // list entries kept so far
     std::vector<std::string_view> fields_; // the fields of the line being read
     std::unordered_map<std::string, int> modelLines_; // [Model] name -> its line

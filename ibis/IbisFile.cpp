@@ -1,8 +1,13 @@
-#include "tools/amihost/ibis/IbisFile.h"
+#include "ibis/IbisFile.h"
 
-#include "tools/amihost/ibis/IbisReader.h"
-#include "tools/amihost/ibis/IbisSyntax.h"
-#include "tools/amihost/signal/TextFile.h"
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "ibis/IbisReader.h"
+#include "ibis/IbisSyntax.h"
 
 namespace {
 
@@ -47,6 +52,11 @@ bool IbisFile::Read(const std::string& text, const std::string& path, IbisFile& 
 {
     file = IbisFile();
     file.Path = path;
+    const std::string lower = IbisSyntax::LowerCase(path);
+    const auto endsWith = [&](const char* suffix) {
+        return lower.size() >= 4 && lower.compare(lower.size() - 4, 4, suffix) == 0;
+    };
+    file.Kind = endsWith(".pkg") ? FileKind::Pkg : endsWith(".ebd") ? FileKind::Ebd : FileKind::Ibs;
     IbisReader reader(path, file);
     if (reader.Read(text, error))
         return true;
@@ -57,7 +67,7 @@ bool IbisFile::Read(const std::string& text, const std::string& path, IbisFile& 
 bool IbisFile::ReadFile(const std::string& path, IbisFile& file, std::string& error)
 {
     std::string text;
-    if (!TextFile::Read(path, MaxBytes, text, error)) {
+    if (!ReadText(path, MaxBytes, text, error)) {
         file = IbisFile();
         return false;
     }
@@ -150,4 +160,41 @@ std::string IbisFile::Resolve(const std::string& file) const
         return file;
     const std::size_t slash = Path.find_last_of(PathSeparators);
     return slash == std::string::npos ? file : Path.substr(0, slash + 1) + file;
+}
+
+bool IbisFile::ReadText(const std::string& path, std::size_t maxBytes, std::string& text, std::string& error)
+{
+    text.clear();
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        error = path + ": cannot read: " + (S_ISDIR(info.st_mode) ? "it is a directory" : std::strerror(errno));
+        return false;
+    }
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        error = path + ": cannot read: " + std::strerror(errno);
+        return false;
+    }
+    char buffer[65536];
+    bool ok = true;
+    while (ok) {
+        const std::size_t n = std::fread(buffer, 1, sizeof buffer, file);
+        if (text.size() + n > maxBytes) {
+            error = path + ": larger than " + std::to_string(maxBytes) + " bytes";
+            ok = false;
+            break;
+        }
+        text.append(buffer, n);
+        if (n < sizeof buffer) {
+            if (std::ferror(file)) {
+                error = path + ": read error: " + std::strerror(errno);
+                ok = false;
+            }
+            break;
+        }
+    }
+    std::fclose(file);
+    if (!ok)
+        text.clear();
+    return ok;
 }

@@ -1,4 +1,4 @@
-#include "tools/amihost/ibis/IbisSyntax.h"
+#include "ibis/IbisSyntax.h"
 
 namespace {
 
