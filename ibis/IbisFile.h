@@ -120,7 +120,7 @@ public:
     std::vector<IbisModelSelector> ModelSelectors;
 
     std::vector<IbisKeywordUse> Keywords; // every keyword line, in file order (up to MaxRecords)
-    std::vector<IbisKeywordUse> Unknown;  // keywords that no version of IBIS has
+    std::vector<IbisKeywordUse> Unknown;  // keywords that no version of IBIS has, named as written
     std::vector<IbisBadByte> BadBytes;    // the first bad byte of each line that has one
     std::vector<IbisDefinition> Submodels, PackageModels, BoardDescriptions;
 

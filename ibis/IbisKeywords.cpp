@@ -15,7 +15,7 @@ const IbisKeywords::Info Keywords[] = {
     {"pin mapping", 200}, {"diff pin", 200}, {"pullup reference", 200}, {"pulldown reference", 200},
     {"power clamp reference", 200}, {"gnd clamp reference", 200}, {"rgnd", 200}, {"rpower", 200},
     {"rac", 200}, {"cac", 200}, {"rising waveform", 200}, {"falling waveform", 200},
-    {"package model", 200}, {"define package model", 200}, {"end define package model", 200},
+    {"package model", 200}, {"define package model", 200}, {"end package model", 200},
     {"oem", 200}, {"description", 200}, {"number of sections", 200}, {"number of pins", 200},
     {"pin numbers", 200}, {"model data", 200}, {"end model data", 200}, {"resistance matrix", 200},
     {"inductance matrix", 200}, {"capacitance matrix", 200}, {"bandwidth", 200}, {"row", 200},

@@ -115,7 +115,7 @@ IbisReader::Keyword IbisReader::Lookup(const std::string& normalised)
         {"submodel", Keyword::Definition},
         {"define package model", Keyword::Definition},
         {"begin board description", Keyword::Definition},
-        {"end define package model", Keyword::DefinitionEnd},
+        {"end package model", Keyword::DefinitionEnd},
         {"end board description", Keyword::DefinitionEnd},
         {"number of pins", Keyword::NumberOfPins},
         {"pin numbers", Keyword::PinRows},
@@ -233,7 +233,7 @@ bool IbisReader::KeywordLine(std::string_view raw)
             return Fail("the file must begin with [IBIS Ver], not " + keyword_);
         if (section_ == Section::Algorithmic)
             return Dispatch(keyword, rest);
-        file_.Unknown.push_back({name, line_});
+        file_.Unknown.push_back({std::string(Syntax::Trim(raw.substr(1, close - 1))), line_}); // as written
         afterUnknown_ = true;
         body_ = Body::Skip;
         return true;

@@ -66,7 +66,7 @@ void Definitions(const IbisFile& file, IbisFindings& out)
                       "capacitance matrix", "end model data"},
               "pkg", out);
         PinCount(d, "pin numbers", "pkg", out);
-        Unclosed(d, of, "End Define Package Model", "pkg", out);
+        Unclosed(d, of, "End Package Model", "pkg", out);
     }
     for (const IbisDefinition& d : file.BoardDescriptions) {
         const std::string of = "[Begin Board Description] " + Syntax::Shown(d.Name);

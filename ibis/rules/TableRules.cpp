@@ -137,9 +137,13 @@ void Waveform(const IbisFile& file, const char* name, const IbisWaveform& w, Ibi
                     what + " has " + std::to_string(w.Rows.size()) + " rows; readers of IBIS " +
                         Syntax::Shown(file.IbisVer.Text) + " may take only " +
                         std::to_string(IbisRules::TableRowLimit));
+    // As in the I-V tables, the typ column needs its first and last value;
+    // NA inside leaves a point to interpolation (vendors give the min and
+    // max columns points of their own that way).
     for (std::size_t i = 0; i < w.Rows.size(); ++i) {
-        if (!w.Rows[i].Voltage.Typ)
-            out.Error("vt-typ", w.Rows[i].Voltage.Line, what + " row has no typ voltage (NA)");
+        if (!w.Rows[i].Voltage.Typ && (i == 0 || i + 1 == w.Rows.size()))
+            out.Error("vt-typ", w.Rows[i].Voltage.Line,
+                      what + " " + (i == 0 ? "first" : "last") + " row has no typ voltage (NA)");
         if (i > 0 && !(w.Rows[i].Time > w.Rows[i - 1].Time)) {
             out.Error("vt-time", w.Rows[i].Voltage.Line,
                       what + " time does not rise: " + Value(w.Rows[i].Time, "s") + " after " +

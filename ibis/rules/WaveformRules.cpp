@@ -1,5 +1,6 @@
 // [Ramp] against the V-T tables: the ramp's dV/dt is the 20 % to 80 % slope
 // of the edge into R_load, so a waveform into the same load should show it.
+// The ramp's dV/dt: 60 % of the swing over the time from 20 % to 80 % of it.
 
 #include <cmath>
 
@@ -55,9 +56,16 @@ void VtAgainstRamp(const IbisModel& m, IbisFindings& out)
         if (!edge.Rate.Typ || !(edge.Rate.Typ->Dt > 0.0) || !(edge.Rate.Typ->Dv > 0.0))
             continue;
         const double ramp = edge.Rate.Typ->Dv / edge.Rate.Typ->Dt;
+        // [Ramp] is measured into R_load to the rail the edge leaves: GND
+        // for a rising edge, the supply ([Voltage Range] typ) for a falling
+        // one. Only a table into that same load shows the same edge.
+        const bool rising = &edge.List == &m.RisingWaveforms;
+        if (!rising && !m.VoltageRange.Typ)
+            continue;
+        const double rail = rising ? 0.0 : *m.VoltageRange.Typ;
         for (const IbisWaveform& w : edge.List) {
             if (!w.RFixture.Value || std::fabs(*w.RFixture.Value - load) > 1e-9 * load || w.LFixture.Value ||
-                w.CFixture.Value)
+                w.CFixture.Value || !w.VFixture.Value || std::fabs(*w.VFixture.Value - rail) > 1e-6)
                 continue;
             const double slope = Slope(w);
             if (std::isnan(slope) || !(slope > 0.0))
