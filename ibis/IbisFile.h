@@ -43,6 +43,9 @@ struct IbisDefinition {
     std::optional<double> NumberOfPins; // [Number Of Pins]
     std::size_t PinRows = 0;           // rows of [Pin Numbers] or [Pin List]
     int NumberOfPinsLine = 0;
+    std::size_t RowsInMatrix = 0; // [Row]s of the matrix being read
+    std::size_t MostRows = 0;     // the most [Row]s of one matrix
+    int MostRowsLine = 0;         // the line of the last of those; 0 when there is no [Row]
 };
 
 // The executable a host picked for a model: its line and both files

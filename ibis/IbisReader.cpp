@@ -41,6 +41,7 @@ enum class IbisReader::Keyword {
     DefinitionEnd,  // [End Define Package Model], [End Board Description]
     NumberOfPins,   // inside a definition
     PinRows,        // [Pin Numbers] or [Pin List], inside a definition
+    MatrixRow,      // [Row] of a package model's matrix
     SkippedSection, // a top-level section whose contents are not read
     End,
 };
@@ -120,6 +121,7 @@ IbisReader::Keyword IbisReader::Lookup(const std::string& normalised)
         {"number of pins", Keyword::NumberOfPins},
         {"pin numbers", Keyword::PinRows},
         {"pin list", Keyword::PinRows},
+        {"row", Keyword::MatrixRow},
         {"test data", Keyword::SkippedSection},
         {"test load", Keyword::SkippedSection},
         {"external circuit", Keyword::SkippedSection},
@@ -298,6 +300,7 @@ bool IbisReader::Dispatch(Keyword keyword, std::string_view rest)
     case Keyword::PackageModel: return ComponentKeyword(keyword, rest);
     case Keyword::NumberOfPins:
     case Keyword::PinRows:
+    case Keyword::MatrixRow:
     case Keyword::DefinitionEnd: return DefinitionKeyword(keyword, rest);
     case Keyword::Component:
     case Keyword::Model:
@@ -599,8 +602,12 @@ bool IbisReader::NewDefinition(std::string_view rest)
 
 void IbisReader::NoteInner()
 {
-    if (section_ == Section::Definition && definition_ && Count())
-        definition_->Inner.push_back(file_.Keywords.back());
+    if (section_ != Section::Definition || !definition_ || !Count())
+        return;
+    const std::string& name = file_.Keywords.back().Name;
+    if (name.size() > 7 && name.compare(name.size() - 7, 7, " matrix") == 0)
+        definition_->RowsInMatrix = 0;
+    definition_->Inner.push_back(file_.Keywords.back());
 }
 
 bool IbisReader::DefinitionKeyword(Keyword keyword, std::string_view rest)
@@ -627,6 +634,15 @@ bool IbisReader::DefinitionKeyword(Keyword keyword, std::string_view rest)
         definition_->NumberOfPinsLine = line_;
         body_ = Body::NumberOfPins;
         return rest.empty() || NumberOfPinsLine(rest);
+    case Keyword::MatrixRow:
+        // Rows are counted per matrix (the count restarts at each
+        // "[... Matrix]"); their argument, a pin, is not kept.
+        if (++definition_->RowsInMatrix > definition_->MostRows) {
+            definition_->MostRows = definition_->RowsInMatrix;
+            definition_->MostRowsLine = line_;
+        }
+        body_ = Body::Skip; // the matrix's values are not kept
+        return true;
     default:
         body_ = Body::PinRows;
         return true;

@@ -13,10 +13,12 @@ namespace {
 
 using Syntax = IbisSyntax;
 
+// `keyword` as written here ("Pin Numbers"), compared in IbisSyntax's form.
 bool Has(const IbisDefinition& d, const char* keyword)
 {
+    const std::string name = IbisSyntax::KeywordName(keyword);
     for (const IbisKeywordUse& use : d.Inner)
-        if (use.Name == keyword)
+        if (use.Name == name)
             return true;
     return false;
 }
@@ -26,11 +28,11 @@ void Needs(const IbisDefinition& d, const std::string& of, std::initializer_list
 {
     for (const char* keyword : keywords)
         if (!Has(d, keyword))
-            out.Error(rule, d.Line, of + " has no [" + IbisSyntax::KeywordName(keyword) + "]");
+            out.Error(rule, d.Line, of + " has no [" + std::string(keyword) + "]");
 }
 
 // [Number Of Pins] against the rows that list the pins.
-void PinCount(const IbisDefinition& d, const char* list, const char* rule, IbisFindings& out)
+void PinCount(const IbisDefinition& d, const char* list, const char* shown, const char* rule, IbisFindings& out)
 {
     if (!d.NumberOfPins)
         return;
@@ -41,7 +43,7 @@ void PinCount(const IbisDefinition& d, const char* list, const char* rule, IbisF
     }
     if (Has(d, list) && static_cast<double>(d.PinRows) != n)
         out.Error(rule, d.NumberOfPinsLine,
-                  "[Number Of Pins] says " + std::to_string(static_cast<long long>(n)) + "; [" + list + "] lists " +
+                  "[Number Of Pins] says " + std::to_string(static_cast<long long>(n)) + "; " + shown + " lists " +
                       std::to_string(d.PinRows));
 }
 
@@ -62,17 +64,23 @@ void Definitions(const IbisFile& file, IbisFindings& out)
         out.Error("ebd", 0, "a board file (.ebd) without a [Begin Board Description]");
     for (const IbisDefinition& d : file.PackageModels) {
         const std::string of = "[Define Package Model] " + Syntax::Shown(d.Name);
-        Needs(d, of, {"manufacturer", "oem", "number of pins", "pin numbers", "model data", "inductance matrix",
-                      "capacitance matrix", "end model data"},
+        Needs(d, of, {"Manufacturer", "OEM", "Number Of Pins", "Pin Numbers", "Model Data", "Inductance Matrix",
+                      "Capacitance Matrix", "End Model Data"},
               "pkg", out);
-        PinCount(d, "pin numbers", "pkg", out);
+        PinCount(d, "pin numbers", "[Pin Numbers]", "pkg", out);
+        // A matrix has a row per pin (a banded or sparse one may leave rows
+        // out, never add them).
+        if (d.NumberOfPins && static_cast<double>(d.MostRows) > *d.NumberOfPins)
+            out.Error("pkg", d.MostRowsLine,
+                      "a matrix of " + of + " has " + std::to_string(d.MostRows) + " [Row]s for " +
+                          Value(*d.NumberOfPins, "pins") + ": it has a row per pin");
         Unclosed(d, of, "End Package Model", "pkg", out);
     }
     for (const IbisDefinition& d : file.BoardDescriptions) {
         const std::string of = "[Begin Board Description] " + Syntax::Shown(d.Name);
-        Needs(d, of, {"manufacturer", "number of pins", "pin list", "path description", "reference designator map"},
+        Needs(d, of, {"Manufacturer", "Number Of Pins", "Pin List", "Path Description", "Reference Designator Map"},
               "ebd", out);
-        PinCount(d, "pin list", "ebd", out);
+        PinCount(d, "pin list", "[Pin List]", "ebd", out);
         Unclosed(d, of, "End Board Description", "ebd", out);
     }
     for (const IbisDefinition& d : file.Submodels) {

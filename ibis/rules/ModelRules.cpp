@@ -64,11 +64,11 @@ void Capacitance(const IbisFile& file, const IbisModel& m, IbisFindings& out)
     for (const auto& part : parts) {
         if (!part.Value.Line)
             continue;
-        split = true;
-        if (Version(file) < 500)
+        if (Version(file) < 500 && !split) // one finding a model: the others say the same
             out.Error("c-comp", part.Value.Line,
                       std::string(part.Name) + " is IBIS 5.0 or later; the file says [IBIS Ver] " +
                           Syntax::Shown(file.IbisVer.Text));
+        split = true;
         Order(out, part.Value, part.Name);
     }
     if (!m.CComp.Line && !split)
