@@ -1,5 +1,6 @@
-// Fuzz target of the IBIS reader: the whole input is the text of an
-// .ibs file read as "kit/fuzz.ibs".
+// Fuzz target of the IBIS reader: the whole input is the text of an IBIS
+// file read as "kit/fuzz.ibs"; the rules then run on what reads as each
+// kind of file (.ibs, .pkg, .ebd), whose seeds are in the corpus too.
 //
 // Besides sanitizer findings, the target traps when:
 //   - the reader fails without a reason, succeeds with one, or leaves records
@@ -111,6 +112,26 @@ void Walker::Model(const IbisModel& m)
     Corners(m.Ramp.Rising, m.Ramp.Line);
     Corners(m.Ramp.Falling, m.Ramp.Line);
     Optional(m.Ramp.RLoad.Line, m.Ramp.Line);
+    for (const IbisCorners<double>* part : {&m.CCompPullup, &m.CCompPulldown, &m.CCompPowerClamp, &m.CCompGndClamp})
+        Corners(*part, m.Line);
+    for (const std::vector<IbisWaveform>* list : {&m.RisingWaveforms, &m.FallingWaveforms})
+        for (const IbisWaveform& w : *list) {
+            Line(w.Line, m.Line);
+            for (const IbisValue* value : {&w.RFixture, &w.VFixture, &w.VFixtureMin, &w.VFixtureMax, &w.LFixture,
+                                           &w.CFixture, &w.RDut, &w.LDut, &w.CDut}) {
+                Optional(value->Line, w.Line);
+                Text(value->Value ? Number(*value->Value) : "NA");
+            }
+            for (const IbisWaveform::Row& row : w.Rows) {
+                Text(Number(row.Time));
+                Corners(row.Voltage, w.Line);
+            }
+        }
+    Optional(m.AddSubmodelLine, m.Line);
+    for (const IbisSubmodelUse& use : m.AddSubmodels) {
+        Line(use.Line, m.AddSubmodelLine);
+        Text(use.Name + " " + use.Mode);
+    }
     Optional(m.Algorithmic.Line, m.Line);
     Check(m.Algorithmic.Line ? m.Algorithmic.EndLine > m.Algorithmic.Line : m.Algorithmic.EndLine == 0);
     for (const IbisExecutable& e : m.Algorithmic.Executables) {
@@ -135,6 +156,8 @@ void Walker::Component(const IbisComponent& c)
         for (const std::optional<double>* value : {&pin.R, &pin.L, &pin.C})
             Text(*value ? Number(**value) : "NA");
     }
+    Optional(c.PackageModel.Line, c.Line);
+    Text(c.PackageModel.Text);
     Optional(c.DiffPinLine, c.Line);
     for (const IbisDiffPin& pair : c.DiffPins) {
         Text(pair.Pin + " " + pair.InvertedPin + " " + (pair.Vdiff ? Number(*pair.Vdiff) : "NA"));
@@ -171,6 +194,30 @@ std::string Describe(const IbisFile& f, int lineCount)
             walk.Text(entry.Model);
         }
     }
+    int last = 0;
+    for (const IbisKeywordUse& use : f.Keywords) {
+        walk.Line(use.Line, last);
+        last = use.Line;
+        walk.Text(use.Name);
+    }
+    for (const IbisKeywordUse& use : f.Unknown) {
+        walk.Line(use.Line);
+        walk.Text(use.Name);
+    }
+    for (const IbisBadByte& bad : f.BadBytes) {
+        walk.Line(bad.Line);
+        Check(bad.Byte >= 0x7f || (bad.Byte < 0x20 && bad.Byte != '\t' && bad.Byte != '\r' && bad.Byte != 0));
+    }
+    for (const std::vector<IbisDefinition>* list : {&f.Submodels, &f.PackageModels, &f.BoardDescriptions})
+        for (const IbisDefinition& d : *list) {
+            walk.Line(d.Line);
+            walk.Text(d.Name + " " + std::to_string(d.PinRows) + " " + std::to_string(d.MostRows));
+            walk.Optional(d.EndLine, d.Line);
+            walk.Optional(d.NumberOfPinsLine, d.Line);
+            walk.Optional(d.MostRowsLine, d.Line);
+            for (const IbisKeywordUse& use : d.Inner)
+                walk.Line(use.Line, d.Line - 1);
+        }
     for (const IbisLongLine& line : f.LongLines) {
         walk.Line(line.Line);
         Check(line.Length > 80);
@@ -283,7 +330,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (ok)
         CheckLookups(file);
     if (ok)
-        CheckRules(file, lineCount);
+        for (const IbisFile::FileKind kind : {IbisFile::FileKind::Ibs, IbisFile::FileKind::Pkg,
+                                              IbisFile::FileKind::Ebd}) {
+            file.Kind = kind; // the same text checked as each kind of file
+            CheckRules(file, lineCount);
+        }
+    file.Kind = IbisFile::FileKind::Ibs;
 
     IbisFile again;
     std::string againError;

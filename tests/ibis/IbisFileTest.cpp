@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -24,6 +25,25 @@ std::string KitText()
     std::string error;
     EXPECT_TRUE(IbisFile::ReadText(KitPath(), IbisFile::MaxBytes, text, error)) << error;
     return text;
+}
+
+// The line on which `text` holds `what` (the first that begins with it, or
+// with blanks and it), found here with a plain search of its own, so that
+// tests on the kit's file need no line numbers of it.
+int LineOf(const std::string& text, const std::string& what)
+{
+    int line = 1;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::size_t first = text.find_first_not_of(" \t", start);
+        if (first < end && text.compare(first, what.size(), what) == 0)
+            return line;
+        start = end + 1;
+        ++line;
+    }
+    ADD_FAILURE() << "no line begins with " << what;
+    return 0;
 }
 
 IbisFile ReadOk(const std::string& text, const std::string& path = "f.ibs")
@@ -75,7 +95,8 @@ std::string Summary(const IbisFile& f)
 
 TEST(IbisFile, TheKitsFileReadsAsWritten)
 {
-    const IbisFile f = ReadOk(KitText(), "kit/Halvex_tx.ibs");
+    const std::string text = KitText();
+    const IbisFile f = ReadOk(text, "kit/Halvex_tx.ibs");
     EXPECT_EQ(f.IbisVer.Text, "7.1");
     EXPECT_EQ(f.VersionMajor * 10 + f.VersionMinor, 71);
     EXPECT_EQ(f.FileName.Text, "Halvex_tx.ibs");
@@ -91,12 +112,15 @@ TEST(IbisFile, TheKitsFileReadsAsWritten)
     EXPECT_EQ(c.Manufacturer.Text, "Halvex");
     EXPECT_EQ(c.Package.R.Typ, 0.0);
     EXPECT_EQ(c.Package.L.Max, 0.0);
-    EXPECT_EQ(c.Package.C.Line, 30);
+    EXPECT_EQ(c.Package.C.Line, LineOf(text, "C_pkg"));
     std::vector<std::string> pins;
     for (const IbisPin& p : c.Pins)
         pins.push_back(p.Name + " " + p.Signal + " " + p.Model + " @" + std::to_string(p.Line));
-    EXPECT_EQ(pins, (std::vector<std::string>{"1 TXP Halvex_tx @33", "2 TXN Halvex_tx @34", "3 VDD POWER @35",
-                                              "4 GND GND @36"}));
+    const int pin1 = LineOf(text, "[Pin]") + 1;
+    EXPECT_EQ(LineOf(text, "1      TXP"), pin1);
+    const auto at = [](int line) { return " @" + std::to_string(line); };
+    EXPECT_EQ(pins, (std::vector<std::string>{"1 TXP Halvex_tx" + at(pin1), "2 TXN Halvex_tx" + at(pin1 + 1),
+                                              "3 VDD POWER" + at(pin1 + 2), "4 GND GND" + at(pin1 + 3)}));
     ASSERT_EQ(c.DiffPins.size(), 1u);
     EXPECT_EQ(c.DiffPins[0].Pin + c.DiffPins[0].InvertedPin, "12");
     EXPECT_EQ(c.DiffPins[0].Vdiff, 0.1);
@@ -121,7 +145,7 @@ TEST(IbisFile, TheKitsFileReadsAsWritten)
         EXPECT_DOUBLE_EQ(*m.Pulldown.Rows[i].Current.Max, m.Pulldown.Rows[i].Voltage / 50.0);
         EXPECT_DOUBLE_EQ(*m.Pullup.Rows[i].Current.Min, -m.Pullup.Rows[i].Voltage / 50.0);
     }
-    EXPECT_EQ(m.Pulldown.Rows[0].Current.Line, 61);
+    EXPECT_EQ(m.Pulldown.Rows[0].Current.Line, LineOf(text, "[Pulldown]") + 2); // below the columns' comment
     EXPECT_EQ(m.GndClamp.Rows.size(), 3u);
     EXPECT_EQ(m.PowerClamp.Rows.size(), 3u);
     EXPECT_EQ(m.Ramp.Rising.Typ->Dv, 0.30);
@@ -129,18 +153,18 @@ TEST(IbisFile, TheKitsFileReadsAsWritten)
     EXPECT_EQ(m.Ramp.Falling.Min->Dv, 0.285);
     EXPECT_EQ(m.Ramp.RLoad.Value, 50.0);
 
-    EXPECT_EQ(m.Algorithmic.Line, 100);
-    EXPECT_EQ(m.Algorithmic.EndLine, 103);
+    EXPECT_EQ(m.Algorithmic.Line, LineOf(text, "[Algorithmic Model]"));
+    EXPECT_EQ(m.Algorithmic.EndLine, LineOf(text, "[End Algorithmic Model]"));
     ASSERT_EQ(m.Algorithmic.Executables.size(), 2u);
     const IbisExecutable& linux = m.Algorithmic.Executables[0];
     const IbisExecutable& windows = m.Algorithmic.Executables[1];
     EXPECT_EQ(linux.Kind + " " + linux.Platform + " " + linux.Library + " " + linux.ParameterFile,
               "Executable Linux_gcc_64 Halvex_tx_x64.so Halvex_tx.ami");
-    EXPECT_EQ(linux.Line, 101);
+    EXPECT_EQ(linux.Line, LineOf(text, "Executable  Linux_gcc_64"));
     EXPECT_EQ(windows.Platform + " " + windows.Library + " " + windows.ParameterFile,
               "Windows_VisualStudio_64 Halvex_tx_x64.dll Halvex_tx.ami");
-    EXPECT_EQ(windows.Line, 102);
-    EXPECT_EQ(f.EndLine, 105);
+    EXPECT_EQ(windows.Line, LineOf(text, "Executable  Windows_VisualStudio_64"));
+    EXPECT_EQ(f.EndLine, LineOf(text, "[End]"));
     EXPECT_EQ(f.TextAfterEndLine, 0);
 }
 
@@ -611,4 +635,49 @@ TEST(IbisFile, ReadFileReadsFromDiskAndNamesTheFileItCannotRead)
     EXPECT_FALSE(IbisFile::ReadFile(path, file, error));
     EXPECT_EQ(error, path + ": cannot read: No such file or directory");
     EXPECT_TRUE(file.Models.empty());
+}
+
+// A misspelt keyword is a finding at its own line; the section it hides is
+// passed over, and the rest of the file reads (the keyword used to be read
+// as unknown and the next model keyword refused, far below it).
+TEST(IbisFile, AMisspeltKeywordIsKeptAtItsLineAndTheRestOfTheFileReads)
+{
+    std::string text = KitText();
+    const std::string model = "[Model]           Halvex_tx";
+    const std::size_t at = text.find(model);
+    ASSERT_NE(at, std::string::npos);
+    text.insert(at, "[Modle] other\nModel_type Input\n[Temperature Range] 25 0 85\nC_comp 1p 1p 1p\n");
+    const IbisFile f = ReadOk(text);
+    ASSERT_EQ(f.Unknown.size(), 1u);
+    EXPECT_EQ(f.Unknown[0].Name, "Modle");
+    EXPECT_EQ(f.Unknown[0].Line, LineOf(text, "[Modle]"));
+    ASSERT_EQ(f.Models.size(), 1u); // the kit's own model, whole
+    EXPECT_EQ(f.Models[0].Line, LineOf(text, model));
+    EXPECT_EQ(f.Models[0].TemperatureRange.Typ, 25.0);
+    EXPECT_EQ(f.Models[0].Algorithmic.Executables.size(), 2u);
+
+    // The kit's own [Model] misspelt: found at its line, not at a keyword below.
+    std::string typo = KitText();
+    typo.replace(typo.find(model), 7, "[Modle]");
+    const IbisFile lost = ReadOk(typo);
+    ASSERT_EQ(lost.Unknown.size(), 1u);
+    EXPECT_EQ(lost.Unknown[0].Line, LineOf(typo, "[Modle]"));
+    EXPECT_TRUE(lost.Models.empty());
+    EXPECT_EQ(lost.EndLine, LineOf(typo, "[End]"));
+
+    // Inside a model, keywords the model already has belong to the unknown one.
+    const IbisFile inside = ReadOk(InModel("[Ramp]\ndV/dt_r 1/1n 1/1n 1/1n\n[Ramq]\n[Ramp]\nR_load = 5\n[End]\n"));
+    ASSERT_EQ(inside.Unknown.size(), 1u);
+    EXPECT_EQ(inside.Unknown[0].Line, 5);
+    EXPECT_FALSE(inside.Models.at(0).Ramp.RLoad.Value);
+}
+
+TEST(IbisFile, BytesOutsideAsciiAndControlCharactersAreKeptByLine)
+{
+    const IbisFile f = ReadOk("[IBIS Ver] 7.1\n| caf\xC3\xA9 \xC3\xA9\n|\ttab\x01\n[End]\n");
+    ASSERT_EQ(f.BadBytes.size(), 2u); // one a line; the tab is allowed
+    EXPECT_EQ(f.BadBytes[0].Line, 2);
+    EXPECT_EQ(f.BadBytes[0].Byte, 0xC3);
+    EXPECT_EQ(f.BadBytes[1].Line, 3);
+    EXPECT_EQ(f.BadBytes[1].Byte, 0x01);
 }

@@ -222,3 +222,50 @@ TEST(IbisRules, NoFindingIsDroppedHoweverManyTheFileHas)
     for (const Finding& f : findings)
         EXPECT_EQ(f.Rule, "name-length");
 }
+
+// The board file and the package file written for these tests (from the
+// keywords IBIS gives them) keep every rule; each broken copy breaks one.
+TEST(IbisRules, BoardAndPackageFilesKeepTheirRulesAndBreakThemByLine)
+{
+    const std::string data = std::string(HALVEX_SOURCE_DIR) + "/tests/ibis/data/";
+    for (const char* name : {"board.ebd", "sections.pkg"}) {
+        IbisFile file;
+        std::string error;
+        ASSERT_TRUE(IbisFile::ReadFile(data + name, file, error)) << error;
+        const std::vector<Finding> findings = IbisRules::Check(file);
+        EXPECT_TRUE(findings.empty()) << name << "\n" << Listed(findings);
+    }
+    const struct {
+        const char* Name;
+        std::string From, To;
+        std::string What;
+    } breaks[] = {
+        {"board.ebd", "A4              VDD\n", "", ":13: [Number Of Pins] says 4; [Pin List] lists 3"},
+        {"board.ebd", "[Reference Designator Map]", "| [Reference Designator Map]",
+         ":11: [Begin Board Description] test_module has no [Reference Designator Map]"},
+        {"board.ebd", "[End Board Description]\n", "", ":11: [Begin Board Description] test_module has no "
+                                                      "[End Board Description]"},
+        {"sections.pkg", "4\n[Model Data]", "[Model Data]", ":14: [Number Of Pins] says 4; [Pin Numbers] lists 3"},
+        {"sections.pkg", "[Row] 4\n0.5p\n[End Model Data]", "[Row] 4\n0.5p\n[Row] 5\n0.5p\n[End Model Data]",
+         ":47: a matrix of [Define Package Model] sect3 has 5 [Row]s for 4 pins"},
+        {"sections.pkg", "[OEM]", "[OEMs]", ":11: [OEMs] is no keyword of IBIS"},
+    };
+    for (const auto& b : breaks) {
+        std::string text = ReadTestFile(data + b.Name);
+        ASSERT_NE(text.find(b.From), std::string::npos) << b.From;
+        text.replace(text.find(b.From), b.From.size(), b.To);
+        IbisFile file;
+        std::string error;
+        const std::string path = std::string("kit/") + b.Name;
+        ASSERT_TRUE(IbisFile::Read(text, path, file, error)) << error;
+        const std::vector<Finding> findings = IbisRules::Check(file);
+        ASSERT_FALSE(findings.empty()) << b.What;
+        EXPECT_EQ(findings[0].Severity, Finding::Error);
+        EXPECT_EQ(findings[0].Text().substr(0, path.size() + b.What.size()), path + b.What) << Listed(findings);
+    }
+    // The kind of file follows its name: a package file needs no [Component].
+    IbisFile pkg;
+    std::string error;
+    ASSERT_TRUE(IbisFile::Read(ReadTestFile(data + "sections.pkg"), "kit/sections.ibs", pkg, error)) << error;
+    EXPECT_NE(Listed(IbisRules::Check(pkg)).find("ERROR kit/sections.ibs: no [Component]\n"), std::string::npos);
+}
