@@ -33,6 +33,14 @@ struct IbisPackage {
     int Line = 0;
 };
 
+// A row of [Pin Mapping] ("pin pulldown_ref pullup_ref [gnd_clamp_ref
+// power_clamp_ref [ext_ref]]") or [Series Pin Mapping] ("pin_1 pin_2
+// model [function_table_group]"): its fields as written.
+struct IbisMappingRow {
+    std::vector<std::string> Fields;
+    int Line = 0;
+};
+
 struct IbisComponent {
     std::string Name; // the rest of the [Component] line, trimmed
     int Line = 0;
@@ -43,4 +51,6 @@ struct IbisComponent {
     std::vector<IbisDiffPin> DiffPins;
     int DiffPinLine = 0; // line of [Diff Pin]
     IbisText PackageModel; // [Package Model]: the name of a [Define Package Model]
+    std::vector<IbisMappingRow> PinMapping, SeriesPinMapping;
+    int PinMappingLine = 0, SeriesPinMappingLine = 0; // lines of the keywords; 0 when absent
 };

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "ibis/IbisReader.h"
-#include "ibis/IbisSyntax.h"
+#include "ibis/reader/IbisReader.h"
+#include "ibis/reader/IbisSyntax.h"
 
 namespace {
 

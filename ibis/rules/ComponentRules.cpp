@@ -4,7 +4,7 @@
 #include <set>
 
 #include "ibis/IbisRules.h"
-#include "ibis/IbisSyntax.h"
+#include "ibis/reader/IbisSyntax.h"
 #include "ibis/rules/IbisRuleParts.h"
 
 namespace IbisRuleParts {
@@ -63,7 +63,7 @@ void PackageModel(const IbisFile& file, const IbisComponent& c, IbisFindings& ou
                     " is not defined in this file ([Define Package Model]); a simulator must find it in a .pkg file");
 }
 
-void Pins(const IbisFile& file, const IbisComponent& c, IbisFindings& out)
+void Pins(const IbisFile& file, const IbisComponent& c, std::set<std::string>& names, IbisFindings& out)
 {
     if (!c.PinLine) {
         out.Error("pin", c.Line, "[Component] " + Syntax::Shown(c.Name) + " has no [Pin]");
@@ -71,7 +71,6 @@ void Pins(const IbisFile& file, const IbisComponent& c, IbisFindings& out)
     }
     if (c.Pins.empty())
         out.Error("pin", c.PinLine, "[Pin] lists no pin");
-    std::set<std::string> names;
     for (const IbisPin& pin : c.Pins) {
         Length(out, pin.Line, "pin name", pin.Name, IbisRules::PinNameLimit);
         Length(out, pin.Line, "signal name", pin.Signal, IbisRules::NameLimit);
@@ -99,6 +98,46 @@ void Pins(const IbisFile& file, const IbisComponent& c, IbisFindings& out)
     }
 }
 
+// [Pin Mapping]: each row a listed pin and its buses (2, 4, or from 4.1 on 5
+// of them); [Series Pin Mapping]: two listed pins and a [Model] (or
+// [Model Selector]) of the file, whose Model_type is Series or Series_switch.
+void Mappings(const IbisFile& file, const IbisComponent& c, const std::set<std::string>& pins, IbisFindings& out)
+{
+    for (const IbisMappingRow& row : c.PinMapping) {
+        const std::size_t buses = row.Fields.size() - 1;
+        if (buses != 2 && buses != 4 && !(buses == 5 && Version(file) >= 401))
+            out.Error("pin-mapping", row.Line,
+                      "[Pin Mapping] row names " + std::to_string(buses) +
+                          " buses; IBIS asks for 2 (pulldown, pullup) or 4 (and the clamps)" +
+                          (Version(file) >= 401 ? ", or 5 (and the external reference)" : ""));
+        if (!pins.count(row.Fields[0]))
+            out.Error("pin-mapping", row.Line,
+                      "[Pin Mapping] names pin " + Syntax::Shown(row.Fields[0]) + ", which [Pin] does not list");
+    }
+    for (const IbisMappingRow& row : c.SeriesPinMapping) {
+        if (row.Fields.size() != 3 && row.Fields.size() != 4) {
+            out.Error("series-pin-mapping", row.Line,
+                      "[Series Pin Mapping] row needs pin_1, pin_2 and a model (and a function table group)");
+            continue;
+        }
+        for (int k = 0; k < 2; ++k)
+            if (!pins.count(row.Fields[k]))
+                out.Error("series-pin-mapping", row.Line,
+                          "[Series Pin Mapping] names pin " + Syntax::Shown(row.Fields[k]) +
+                              ", which [Pin] does not list");
+        const IbisModel* model = file.FindModel(row.Fields[2]);
+        const std::string type = model ? Syntax::LowerCase(model->ModelType.Text) : "";
+        if (!NamesModel(file, row.Fields[2]))
+            out.Error("series-pin-mapping", row.Line,
+                      "[Series Pin Mapping] names " + Syntax::Quoted(row.Fields[2]) +
+                          ", which is no [Model] or [Model Selector] of the file");
+        else if (model && type != "series" && type != "series_switch")
+            out.Error("series-pin-mapping", row.Line,
+                      "[Series Pin Mapping] names [Model] " + Syntax::Shown(model->Name) + " of Model_type " +
+                          Syntax::Shown(model->ModelType.Text) + "; a series element is Series or Series_switch");
+    }
+}
+
 } // namespace
 
 void Components(const IbisFile& file, IbisFindings& out)
@@ -113,7 +152,10 @@ void Components(const IbisFile& file, IbisFindings& out)
             out.Error("manufacturer", c.Manufacturer.Line, "[Manufacturer] names no one");
         Package(c, out);
         PackageModel(file, c, out);
-        Pins(file, c, out);
+        std::set<std::string> pins;
+        Pins(file, c, pins, out);
+        if (c.PinLine)
+            Mappings(file, c, pins, out);
     }
 }
 

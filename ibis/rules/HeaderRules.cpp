@@ -3,9 +3,9 @@
 
 #include <cstdio>
 
-#include "ibis/IbisKeywords.h"
+#include "ibis/reader/IbisKeywords.h"
 #include "ibis/IbisRules.h"
-#include "ibis/IbisSyntax.h"
+#include "ibis/reader/IbisSyntax.h"
 #include "ibis/rules/IbisRuleParts.h"
 
 namespace IbisRuleParts {

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "ibis/IbisFile.h"
 #include "ibis/rules/IbisFindings.h"
@@ -16,9 +17,15 @@ void Models(const IbisFile& file, IbisFindings& out);      // [Model], its sub-p
 void Tables(const IbisFile& file, const IbisModel& model, IbisFindings& out); // I-V and V-T tables, [Ramp]
 void Definitions(const IbisFile& file, IbisFindings& out); // [Submodel], .pkg and .ebd definitions
 void VtAgainstRamp(const IbisModel& model, IbisFindings& out); // [Ramp] against the V-T tables' edges
+void VtAgainstIv(const IbisFile& file, const IbisModel& model, IbisFindings& out); // their end points
 
 // The file's [IBIS Ver] as MAJOR * 100 + MINOR.
 inline int Version(const IbisFile& file) { return file.VersionMajor * 100 + file.VersionMinor; }
+
+// The keywords inside `model`'s section (up to the next [Model],
+// [Submodel], [Model Selector] or [End]) whose names end in `suffix`
+// (" reference" for [Pullup Reference], [GND Clamp Reference], ...).
+std::vector<IbisKeywordUse> ModelKeywords(const IbisFile& file, const IbisModel& model, const std::string& suffix);
 
 // "1.5 V", "-3e-12 s": a value with its unit, at six significant digits.
 std::string Value(double value, const char* unit);

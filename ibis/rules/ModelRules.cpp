@@ -3,7 +3,7 @@
 
 #include "ibis/IbisPlatform.h"
 #include "ibis/IbisRules.h"
-#include "ibis/IbisSyntax.h"
+#include "ibis/reader/IbisSyntax.h"
 #include "ibis/rules/IbisRuleParts.h"
 
 namespace IbisRuleParts {
@@ -81,13 +81,14 @@ void Capacitance(const IbisFile& file, const IbisModel& m, IbisFindings& out)
         Order(out, m.CComp, "C_comp");
 }
 
-// What a model that drives its pin must have.
-void Driver(const IbisModel& m, const ModelKind& kind, IbisFindings& out)
+// What a model that drives its pin must have. Its supply is [Voltage Range]
+// or, instead, the references of its tables ([Pullup Reference], ...).
+void Driver(const IbisFile& file, const IbisModel& m, const ModelKind& kind, IbisFindings& out)
 {
     const std::string of =
         "[Model] " + Syntax::Shown(m.Name) + " (Model_type " + Syntax::Shown(m.ModelType.Text) + ")";
-    if (!m.VoltageRange.Line)
-        out.Error("driver", m.Line, of + " has no [Voltage Range]");
+    if (!m.VoltageRange.Line && ModelKeywords(file, m, " reference").empty())
+        out.Error("driver", m.Line, of + " has no [Voltage Range] (nor references such as [Pullup Reference])");
     else if (!m.VoltageRange.Typ)
         out.Error("driver", m.VoltageRange.Line, "[Voltage Range] has no typ value (NA)");
     if (kind.NeedsPulldown && !m.Pulldown.Line)
@@ -142,7 +143,7 @@ void Model(const IbisFile& file, const IbisModel& m, IbisFindings& out)
                   "Model_type " + Syntax::Quoted(m.ModelType.Text) + " is not a type of IBIS");
     Capacitance(file, m, out);
     if (kind && kind->Drives)
-        Driver(m, *kind, out);
+        Driver(file, m, *kind, out);
     Tables(file, m, out);
     Algorithmic(file, m, out);
     Submodels(file, m, out);
@@ -171,6 +172,30 @@ void Models(const IbisFile& file, IbisFindings& out)
     for (const IbisModel& model : file.Models)
         Model(file, model, out);
     Selectors(file, out);
+}
+
+} // namespace IbisRuleParts
+
+namespace IbisRuleParts {
+
+std::vector<IbisKeywordUse> ModelKeywords(const IbisFile& file, const IbisModel& model, const std::string& suffix)
+{
+    std::vector<IbisKeywordUse> found;
+    bool inside = false;
+    for (const IbisKeywordUse& use : file.Keywords) {
+        if (use.Line == model.Line) {
+            inside = true;
+            continue;
+        }
+        if (!inside)
+            continue;
+        if (use.Name == "model" || use.Name == "submodel" || use.Name == "model selector" || use.Name == "end")
+            break;
+        if (use.Name.size() >= suffix.size() &&
+            use.Name.compare(use.Name.size() - suffix.size(), suffix.size(), suffix) == 0)
+            found.push_back(use);
+    }
+    return found;
 }
 
 } // namespace IbisRuleParts

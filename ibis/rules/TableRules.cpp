@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "ibis/IbisRules.h"
-#include "ibis/IbisSyntax.h"
+#include "ibis/reader/IbisSyntax.h"
 #include "ibis/rules/IbisRuleParts.h"
 
 namespace IbisRuleParts {
@@ -175,6 +175,7 @@ void Tables(const IbisFile& file, const IbisModel& m, IbisFindings& out)
     for (const IbisWaveform& w : m.FallingWaveforms)
         Waveform(file, "Falling Waveform", w, out);
     VtAgainstRamp(m, out);
+    VtAgainstIv(file, m, out);
 }
 
 } // namespace IbisRuleParts

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "ibis/IbisSyntax.h"
+#include "ibis/reader/IbisSyntax.h"
 #include "ibis/rules/IbisRuleParts.h"
 
 namespace IbisRuleParts {

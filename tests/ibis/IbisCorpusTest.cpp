@@ -124,7 +124,7 @@ TEST(IbisCorpus, EveryFileReadsButTheOneThatBreaksTheSyntax)
 }
 
 // Each file judged by hand against the text of IBIS: the valid ones give no
-// Error; the four with real faults give exactly those.
+// Error; the six with real faults give exactly those.
 TEST(IbisCorpus, ValidFilesGiveNoErrorAndFaultyFilesTheirFaults)
 {
     const std::string dir = SharedDataDir(Folder);
@@ -143,6 +143,8 @@ TEST(IbisCorpus, ValidFilesGiveNoErrorAndFaultyFilesTheirFaults)
          }()},
         // Three [Model]s after [End]: the pins that name them name nothing.
         {"eispice_PENTII.IBS", {"pin-model", "pin-model", "pin-model"}},
+        // Its [Series Pin Mapping] names series_switch, which it does not define.
+        {"kicad_ibis_v4_1_series_pin_mapping.ibs", {"series-pin-mapping", "series-pin-mapping"}},
         // Its [Capacitance Matrix] has 8 rows for a package of 4 pins.
         {"kicad_ibis_v2_1.pkg", {"pkg"}},
         // The kit refused by the reader (above).
@@ -279,12 +281,17 @@ TEST(IbisCorpus, EachBrokenCopyGivesItsRulesFindingAtItsLine)
         {Lvc, "  50.000ps     -25.174E-06", "   0.000ps     -25.174E-06", "vt-time", Finding::Error, "", {}},
         {Lvc, "dV/dt_r      1.522V/408.537ps", "dV/dt_r      1.522V/108.537ps", "ramp-vt", Finding::Caution,
          "[Rising Waveform]", {}},
+        // The end of a V-T table against the I-V tables' settled voltage.
+        {Lvc, "   9.750ns       2.537E+00", "   9.750ns       1.537E+00", "vt-iv", Finding::Warning, "",
+         {"ramp-vt"}},
         // References: a missing submodel, a selector named like a model.
         {Lvc, "[Ramp]\n| variable", "[Add Submodel]\nbus_hold Non-Driving\n[Ramp]\n| variable", "submodel",
          Finding::Error, "bus_hold", {}},
         {Lvc, "[Model Selector]    LVC1G14_IN", "[Model Selector]    LVC_XG14IN_50", "selector", Finding::Error, "",
          {"pin-model"}},
         {"ykjoe_f103c8.ibs", "32 33 0 na na na", "32 32 0 na na na", "diff-pin", Finding::Error, "", {}},
+        {"fedevel_sn74lvc1g17_a.ibs", "2      gndbus           pwrbus", "22     gndbus           pwrbus",
+         "pin-mapping", Finding::Error, "", {}},
         {"punypi_MT40A512M16LY.ibs", "[Package Model] z11b_78ball_pkg", "[Package Model] z11b_77ball_pkg",
          "package-model", Finding::Warning, "", {}},
         // Package files: the closing keyword, the pin count.

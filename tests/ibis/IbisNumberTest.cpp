@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "ibis/IbisNumber.h"
+#include "ibis/reader/IbisNumber.h"
 
 namespace {
 

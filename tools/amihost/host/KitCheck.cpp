@@ -8,7 +8,7 @@
 
 #include "ibis/IbisFile.h"
 #include "ibis/IbisRules.h"
-#include "ibis/IbisSyntax.h"
+#include "ibis/reader/IbisSyntax.h"
 #include "tools/amihost/signal/TextFile.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "tools/amihost/host/Receiver.h"
 
 #include "ibis/IbisFile.h"
-#include "ibis/IbisSyntax.h"
+#include "ibis/reader/IbisSyntax.h"
 #include "tools/amihost/signal/TextFile.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "ibis/IbisSyntax.h"
+#include "ibis/reader/IbisSyntax.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ibis/IbisKeywords.h"
+#include "ibis/reader/IbisKeywords.h"
 
 #include <cstring>
 

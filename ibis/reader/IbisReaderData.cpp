@@ -1,9 +1,9 @@
 // IbisReader: the data lines below the keywords it keeps, and the values in
 // them. The keywords and sections are in IbisReader.cpp.
 
-#include "ibis/IbisNumber.h"
-#include "ibis/IbisReader.h"
-#include "ibis/IbisSyntax.h"
+#include "ibis/reader/IbisNumber.h"
+#include "ibis/reader/IbisReader.h"
+#include "ibis/reader/IbisSyntax.h"
 
 namespace {
 
@@ -303,5 +303,18 @@ bool IbisReader::PinRowLine(std::string_view content)
     const std::string first = Syntax::LowerCase(fields_[0]);
     if (first.find('=') == std::string::npos && first != "len" && first != "fork" && first != "endfork")
         ++definition_->PinRows;
+    return true;
+}
+
+bool IbisReader::MappingLine(std::string_view content)
+{
+    Syntax::SplitFields(content, fields_);
+    if (!Count())
+        return false;
+    IbisMappingRow row;
+    for (const std::string_view field : fields_)
+        row.Fields.emplace_back(field);
+    row.Line = line_;
+    mapping_->push_back(std::move(row));
     return true;
 }

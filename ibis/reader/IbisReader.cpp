@@ -1,10 +1,10 @@
-#include "ibis/IbisReader.h"
+#include "ibis/reader/IbisReader.h"
 
 #include <cstring>
 
-#include "ibis/IbisKeywords.h"
-#include "ibis/IbisNumber.h"
-#include "ibis/IbisSyntax.h"
+#include "ibis/reader/IbisKeywords.h"
+#include "ibis/reader/IbisNumber.h"
+#include "ibis/reader/IbisSyntax.h"
 
 enum class IbisReader::Keyword {
     Unknown,
@@ -35,6 +35,8 @@ enum class IbisReader::Keyword {
     ModelSelector,
     AddSubmodel,
     PackageModel,
+    PinMapping,
+    SeriesPinMapping,
     RisingWaveform,
     FallingWaveform,
     Definition,     // [Submodel], [Define Package Model], [Begin Board Description]
@@ -111,6 +113,8 @@ IbisReader::Keyword IbisReader::Lookup(const std::string& normalised)
         {"model selector", Keyword::ModelSelector},
         {"add submodel", Keyword::AddSubmodel},
         {"package model", Keyword::PackageModel},
+        {"pin mapping", Keyword::PinMapping},
+        {"series pin mapping", Keyword::SeriesPinMapping},
         {"rising waveform", Keyword::RisingWaveform},
         {"falling waveform", Keyword::FallingWaveform},
         {"submodel", Keyword::Definition},
@@ -297,7 +301,9 @@ bool IbisReader::Dispatch(Keyword keyword, std::string_view rest)
     case Keyword::AddSubmodel:
     case Keyword::RisingWaveform:
     case Keyword::FallingWaveform: return ModelKeyword(keyword, rest);
-    case Keyword::PackageModel: return ComponentKeyword(keyword, rest);
+    case Keyword::PackageModel:
+    case Keyword::PinMapping:
+    case Keyword::SeriesPinMapping: return ComponentKeyword(keyword, rest);
     case Keyword::NumberOfPins:
     case Keyword::PinRows:
     case Keyword::MatrixRow:
@@ -425,10 +431,12 @@ bool IbisReader::ComponentKeyword(Keyword keyword, std::string_view rest)
     IbisComponent& component = file_.Components.back();
     const std::string what = keyword_ + " in [Component] " + Syntax::Shown(component.Name);
     const int* const seen[] = {&component.Manufacturer.Line, &component.Package.Line, &component.PinLine,
-                               &component.DiffPinLine, &component.PackageModel.Line};
-    const Keyword kinds[] = {Keyword::Manufacturer, Keyword::Package, Keyword::Pin, Keyword::DiffPin,
-                             Keyword::PackageModel};
-    for (int k = 0; k < 5; ++k)
+                               &component.DiffPinLine,       &component.PackageModel.Line, &component.PinMappingLine,
+                               &component.SeriesPinMappingLine};
+    const Keyword kinds[] = {Keyword::Manufacturer, Keyword::Package,      Keyword::Pin,
+                             Keyword::DiffPin,      Keyword::PackageModel, Keyword::PinMapping,
+                             Keyword::SeriesPinMapping};
+    for (int k = 0; k < 7; ++k)
         if (afterUnknown_ && keyword == kinds[k] && *seen[k])
             return Lost();
     switch (keyword) {
@@ -449,6 +457,16 @@ bool IbisReader::ComponentKeyword(Keyword keyword, std::string_view rest)
         component.PackageModel = {std::string(rest), line_};
         body_ = Body::Skip;
         return true;
+    case Keyword::PinMapping:
+    case Keyword::SeriesPinMapping: { // the rest of the line names the columns
+        int& line = keyword == Keyword::PinMapping ? component.PinMappingLine : component.SeriesPinMappingLine;
+        if (!NotTwice(line, what))
+            return false;
+        line = line_;
+        mapping_ = keyword == Keyword::PinMapping ? &component.PinMapping : &component.SeriesPinMapping;
+        body_ = Body::MappingRows;
+        return true;
+    }
     case Keyword::Pin: // the rest of the line names the columns
         if (!NotTwice(component.PinLine, what))
             return false;
@@ -553,6 +571,7 @@ bool IbisReader::DataLine(std::string_view content)
     case Body::SubmodelRows: return SubmodelLine(content);
     case Body::NumberOfPins: return NumberOfPinsLine(content);
     case Body::PinRows: return PinRowLine(content);
+    case Body::MappingRows: return MappingLine(content);
     }
     return true;
 }

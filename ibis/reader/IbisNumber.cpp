@@ -1,5 +1,6 @@
-#include "ibis/IbisNumber.h"
+#include "ibis/reader/IbisNumber.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -54,10 +55,14 @@ bool IbisNumber::Parse(std::string_view text, double& value)
 {
     const char* p = text.data();
     const char* const end = p + text.size();
-    std::string decimal; // sign, digits and point, then "e" and the whole exponent
+    // The decimal handed to from_chars: sign, digits and point, then "e" and
+    // the whole exponent; on the stack for the numbers files hold, on the
+    // heap for longer ones.
+    char small[64];
+    std::string large;
+    bool negative = false;
     if (p != end && (*p == '+' || *p == '-')) {
-        if (*p == '-')
-            decimal += '-';
+        negative = *p == '-';
         ++p;
     }
     const char* const digits = p;
@@ -69,8 +74,7 @@ bool IbisNumber::Parse(std::string_view text, double& value)
             ++digitCount;
     if (digitCount == 0)
         return false;
-    decimal.append(digits, p);
-
+    const std::size_t mantissa = static_cast<std::size_t>(p - digits);
     long exponent = 0;
     ReadExponent(p, end, exponent);
     long scale = 0;
@@ -81,12 +85,21 @@ bool IbisNumber::Parse(std::string_view text, double& value)
     for (; p != end; ++p)
         if (!IsLetter(*p))
             return false;
-
-    decimal += 'e';
-    decimal += std::to_string(exponent);
+    const std::string power = "e" + std::to_string(exponent);
+    const std::size_t length = (negative ? 1 : 0) + mantissa + power.size();
+    char* decimal = small;
+    if (length > sizeof small) {
+        large.resize(length);
+        decimal = &large[0];
+    }
+    char* out = decimal;
+    if (negative)
+        *out++ = '-';
+    out = std::copy(digits, digits + mantissa, out);
+    out = std::copy(power.begin(), power.end(), out);
     double parsed = 0.0;
-    const std::from_chars_result r = std::from_chars(decimal.data(), decimal.data() + decimal.size(), parsed);
-    if (r.ec != std::errc() || r.ptr != decimal.data() + decimal.size() || !std::isfinite(parsed))
+    const std::from_chars_result r = std::from_chars(decimal, out, parsed);
+    if (r.ec != std::errc() || r.ptr != out || !std::isfinite(parsed))
         return false;
     value = parsed;
     return true;

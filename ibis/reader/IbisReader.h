@@ -52,7 +52,7 @@ private:
     enum class Section { Start, Header, Component, Model, Algorithmic, Selector, Definition, Skipped, Lost };
     enum class Body {
         None, Text, Skip, ModelLines, Package, Pins, DiffPins, IvTable, Ramp, Executables, SelectorRows,
-        Waveform, SubmodelRows, NumberOfPins, PinRows
+        Waveform, SubmodelRows, NumberOfPins, PinRows, MappingRows
     };
 
     static Keyword Lookup(const std::string& normalised);
@@ -86,6 +86,7 @@ private:
     bool SubmodelLine(std::string_view content);
     bool NumberOfPinsLine(std::string_view content);
     bool PinRowLine(std::string_view content);
+    bool MappingLine(std::string_view content);
     void AppendText(std::string_view content);
     void NoteAfterEnd(const char* from, const char* end);
 
@@ -118,6 +119,7 @@ private:
     IbisIvTable* table_ = nullptr;   // the I-V table being read (Body::IvTable)
     IbisWaveform* waveform_ = nullptr;      // the waveform being read (Body::Waveform)
     IbisDefinition* definition_ = nullptr;  // the definition being read (Section::Definition)
+    std::vector<IbisMappingRow>* mapping_ = nullptr; // the rows of [Pin Mapping] or [Series Pin Mapping]
     bool afterUnknown_ = false;             // an unknown keyword since the last section keyword
     std::size_t records_ = 0;        // list entries kept so far
     std::vector<std::string_view> fields_; // the fields of the line being read
