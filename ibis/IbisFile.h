@@ -56,18 +56,23 @@ struct IbisExecutableChoice {
     std::string ParameterFile;
 };
 
-// An IBIS file (.ibs) as a model kit uses it, read into plain records: the
-// header keywords, each [Component] with its package and pins, each [Model]
-// with its I-V tables, [Ramp] and [Algorithmic Model], and the names of the
-// [Model Selector]s. What the reader does not use ([Model Spec], waveforms,
-// package models, submodels, ...) is skipped up to the next keyword it knows.
-// Syntax: IbisReader. Every fault gives one line "FILE:LINE: what" (the
-// first fault in the file); a failed read leaves the file empty.
+// An IBIS file (.ibs, .pkg or .ebd) read into plain records: the header
+// keywords, each [Component] with its package, pins and pin mappings, each
+// [Model] with its C_comp parts, I-V and V-T tables, [Ramp], [Add Submodel]
+// and [Algorithmic Model], the [Model Selector]s, and the named definitions
+// ([Submodel], [Define Package Model], [Begin Board Description]) with the
+// keywords inside them. Every keyword line is kept with its line, those that
+// no version of IBIS has apart; the data of keywords not kept ([Model Spec],
+// [Receiver Thresholds], matrices, ...) are passed over. Syntax:
+// IbisReader. A fault of syntax gives one line "FILE:LINE: what" (the first
+// in the file) and leaves the file empty; an unknown keyword is no fault of
+// syntax: it is kept, and the rest of the file reads.
 //
 // The reader keeps what a checker needs (every record's line, every name as
-// written, lines over 80 characters, text after [End]) and judges only
-// syntax and what a simulator needs to find a model unambiguously; limits of
-// count, length and order are left to the checker.
+// written, lines over 80 characters, bytes IBIS does not allow, text after
+// [End]) and judges only syntax and what a simulator needs to find a model
+// unambiguously; limits of count, length, order and version are left to the
+// checker (IbisRules).
 class IbisFile {
 public:
     // Larger files are refused, and at most MaxRecords pins, table rows and

@@ -24,15 +24,23 @@
 //   allows it.
 // - [IBIS Ver] comes first (only [Comment Char], blank and comment lines
 //   may precede it); reading stops at [End], which must be there.
-// - Sections: [Component] holds [Manufacturer], [Package], [Pin] and
-//   [Diff Pin]; [Model] holds its sub-parameters (those not kept are
-//   passed over), the ranges, the I-V tables, [Ramp] and one
+// - Sections: [Component] holds [Manufacturer], [Package], [Package Model],
+//   [Pin], [Diff Pin], [Pin Mapping] and [Series Pin Mapping]; [Model]
+//   holds its sub-parameters (those not kept are passed over), the ranges,
+//   the I-V tables, [Ramp], the V-T tables, [Add Submodel] and one
 //   [Algorithmic Model] closed by [End Algorithmic Model] with nothing but
-//   Executable lines inside. [Submodel], [Define Package Model], [Test Data],
-//   [Test Load], [External Circuit], [Interconnect Model Set] and
-//   [Begin Board Description] open sections whose contents are skipped
-//   whole, so that their own [Manufacturer] or [Pulldown] is not taken for
-//   a component's or model's. Header keywords are read wherever they stand.
+//   Executable lines inside. [Submodel], [Define Package Model] (closed by
+//   [End Package Model]) and [Begin Board Description] (closed by
+//   [End Board Description]) are definitions: their name, the keywords
+//   inside, [Number Of Pins], the rows of [Pin Numbers] or [Pin List] and
+//   the [Row]s of each matrix are kept, so that their own [Manufacturer] or
+//   [Pulldown] is not taken for a component's or model's. [Test Data],
+//   [Test Load], [External Circuit] and [Interconnect Model Set] are
+//   skipped whole. Header keywords are read wherever they stand.
+// - A keyword no version of IBIS has is kept at its line and its data are
+//   passed over; until the next section keyword, a keyword that cannot
+//   belong to the section before (outside it, or given twice) is taken for
+//   part of the unknown one and passed over too.
 // - Refused, naming the line: a NUL byte; a keyword without "]"; text
 //   before [IBIS Ver] or after a keyword that takes no data; a kept keyword
 //   outside its section or given twice where one is kept; a malformed
