@@ -31,3 +31,23 @@ TEST(CheckReport, FindingsAreNumberedThroughTheReportAndCountedByLevel)
               "findings: 0 ERROR, 0 WARNING, 1 CAUTION, 1 NOTE, 0 PROGRAM BUG\nPassed\n");
     EXPECT_NE(text.find("WARN  executable"), std::string::npos) << text;
 }
+
+// One rule's many findings hide no other rule's: past the first ten of a
+// rule in an item, the rest are counted on one line, and the totals count
+// every one of them.
+TEST(CheckReport, ARulesRepeatsAreCountedAfterItsFirstTenAndNoneIsDropped)
+{
+    KitCheckReport report;
+    report.Run("ibis-rules", [](KitCheckItem& item) {
+        for (int i = 1; i <= 300; ++i)
+            item.Findings.push_back({Finding::Error, "k.ibs:" + std::to_string(i), "long line", "line-length"});
+        item.Findings.push_back({Finding::Warning, "k.ibs:400", "turns back", "iv-monotonic"});
+    });
+    const std::string text = CheckReport::Text(report);
+    EXPECT_NE(text.find("       10  ERROR        k.ibs:10: long line\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("k.ibs:11: long line"), std::string::npos) << text;
+    EXPECT_NE(text.find("      301  WARNING      k.ibs:400: turns back\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("           and 290 more of rule line-length (300 in all), not listed\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("findings: 300 ERROR, 1 WARNING"), std::string::npos) << text;
+}

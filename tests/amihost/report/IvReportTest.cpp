@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tools/amihost/ibis/IbisFile.h"
+#include "ibis/IbisFile.h"
 #include "tools/amihost/report/IvReport.h"
 #include "tools/amihost/signal/CsvReader.h"
 
@@ -32,8 +32,8 @@ TEST(IvReport, EachCornerIsOneRowPerVoltageWithTheTablesSideBySide)
     // The rows of each corner; they differ in the first pulldown and pullup
     // currents, and min has NA for the last pulldown current.
     const std::string lows[] = {"-1,-0.02,,-1,\n", "-1,-0.019,,-1,\n"};
-    const std::string mids[] = {"0.5,,-0.01,,\n", "0.5,,-0.0089999999999999993,,\n"};
-    const std::string highs[] = {"1,0.02,,,5.0000000000000004e-06\n", "1,,,,5.0000000000000004e-06\n"};
+    const std::string mids[] = {"0.5,,-0.01,,\n", "0.5,,-0.009,,\n"};
+    const std::string highs[] = {"1,0.02,,,5e-06\n", "1,,,,5e-06\n"};
     for (const IvReport::Corner corner : {IvReport::Typ, IvReport::Min}) {
         const std::string csv = IvReport::Csv(m, corner);
         EXPECT_EQ(csv.substr(csv.find(header)),

@@ -1,14 +1,15 @@
 #include "tools/amihost/check/KitCheck.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <set>
 
 #include "tools/amihost/host/Kit.h"
-#include "tools/amihost/ibis/IbisFile.h"
-#include "tools/amihost/ibis/IbisRules.h"
-#include "tools/amihost/ibis/IbisSyntax.h"
+#include "ibis/IbisFile.h"
+#include "ibis/IbisRules.h"
+#include "ibis/reader/IbisSyntax.h"
 #include "tools/amihost/signal/TextFile.h"
 
 namespace {
@@ -76,9 +77,6 @@ std::vector<const IbisModel*> SelectModels(const IbisFile& file, const std::stri
     std::string names;
     for (const IbisModel* model : models)
         names += (names.empty() ? ": " : ", ") + IbisSyntax::Shown(model->Name);
-    if (models.empty())
-        item.Add(Level::Error, file.Path,
-                 "no [Model] has an [Algorithmic Model]: there is nothing for a simulator to run");
     item.Summary = Plural(models.size(), "model") + " with an [Algorithmic Model]" + names;
     return models;
 }
@@ -146,14 +144,77 @@ void CheckModel(const IbisFile& file, const IbisModel& model, const IbisPlatform
         ModelCheck::Run(choice.Library, *ami->second, config, report);
 }
 
-// The rules of IBIS itself, on the file as read: a step of its own.
-void IbisRulesStep(const IbisFile& file, KitCheckReport& report)
+// The lines of `model`'s section: from its [Model] line up to the next
+// section of the file ([Model], [Model Selector], [Submodel], ...) or [End].
+std::pair<int, int> SectionOf(const IbisFile& file, const IbisModel& model)
 {
+    int next = file.EndLine;
+    for (const IbisKeywordUse& use : file.Keywords)
+        if (use.Line > model.Line && use.Line < next &&
+            (use.Name == "model" || use.Name == "model selector" || use.Name == "submodel" ||
+             use.Name == "component" || use.Name == "define package model"))
+            next = use.Line;
+    return {model.Line, next};
+}
+
+// The line a finding of `file` is at; 0 for the file as a whole.
+int LineOf(const IbisFile& file, const Finding& finding)
+{
+    const std::string prefix = file.Path + ":";
+    if (finding.Where.compare(0, prefix.size(), prefix) != 0)
+        return 0;
+    return std::atoi(finding.Where.c_str() + prefix.size());
+}
+
+// The IBIS part of a check from an .ibs file: the IBIS rules, and what a
+// file or model without an [Algorithmic Model] gets instead of the AMI
+// checks. A plain file (no model has an [Algorithmic Model], no --model) is
+// checked by its IBIS rules alone, with a Note that there is no AMI model,
+// and passes when they pass. --model naming a [Model] without an
+// [Algorithmic Model] runs the rules of the file but those of the other
+// models, with the same Note. Returns true when the AMI checks are to run.
+bool IbisRulesStep(const IbisFile& file, const std::string& modelName, KitCheckReport& report)
+{
+    const IbisModel* plain = nullptr;
+    if (!modelName.empty()) {
+        const IbisModel* named = file.FindModel(modelName);
+        plain = named && !named->Algorithmic.Line ? named : nullptr;
+    }
+    const bool noAmi = modelName.empty() && file.AmiModels().empty();
     report.Run("ibis-rules", [&](KitCheckItem& item) {
-        item.Findings = IbisRules::Check(file);
-        item.Summary = "the rules simulators' IBIS readers enforce (lines of up to " +
-                       std::to_string(IbisRules::LineLimit(file)) + " characters)";
+        std::vector<Finding> findings = IbisRules::Check(file);
+        if (plain) {
+            std::vector<std::pair<int, int>> others;
+            for (const IbisModel& m : file.Models)
+                if (&m != plain)
+                    others.push_back(SectionOf(file, m));
+            for (Finding& f : findings) {
+                const int line = LineOf(file, f);
+                bool elsewhere = false;
+                for (const auto& [from, to] : others)
+                    elsewhere = elsewhere || (line >= from && line < to);
+                if (!elsewhere)
+                    item.Findings.push_back(std::move(f));
+            }
+        } else {
+            item.Findings = std::move(findings);
+        }
+        item.Summary = std::string("the rules of IBIS ") + IbisSyntax::Shown(file.IbisVer.Text) +
+                       (plain ? " for [Model] " + IbisSyntax::Shown(plain->Name) : std::string()) +
+                       " (lines of up to " + std::to_string(IbisRules::LineLimit(file)) + " characters)";
     });
+    if (!plain && !noAmi)
+        return true;
+    report.Run("algorithmic-models", [&](KitCheckItem& item) {
+        const std::string what = plain ? "[Model] " + IbisSyntax::Shown(plain->Name) + " has"
+                                       : std::string("no [Model] has");
+        item.Add(Level::Note, plain ? file.Path + ":" + std::to_string(plain->Line) : file.Path,
+                 what + (plain ? " no" : " an") +
+                     " [Algorithmic Model]: no AMI model to run; checked by the IBIS rules alone");
+        item.Summary = plain ? "[Model] " + IbisSyntax::Shown(plain->Name) + ", without an [Algorithmic Model]"
+                             : "no model with an [Algorithmic Model]";
+    });
+    return false;
 }
 
 } // namespace
@@ -174,7 +235,8 @@ KitCheckReport KitCheck::FromIbis(const std::string& path, const std::string& mo
     });
     if (!read)
         return report;
-    IbisRulesStep(file, report);
+    if (!IbisRulesStep(file, modelName, report))
+        return report;
     std::vector<const IbisModel*> models;
     report.Run("algorithmic-models",
                [&](KitCheckItem& item) { models = SelectModels(file, modelName, item, report.UsageError); });

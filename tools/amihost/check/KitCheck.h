@@ -5,16 +5,19 @@
 #include "tools/amihost/host/HostRequest.h"
 #include "tools/amihost/check/KitCheckReport.h"
 #include "tools/amihost/check/ModelCheck.h"
-#include "tools/amihost/ibis/IbisPlatform.h"
+#include "ibis/IbisPlatform.h"
 
 // `amihost check`: everything a simulator relies on in a model kit.
 //
 // From an .ibs file, in this order:
 //   ibs-file            the file reads (if not, nothing else runs)
-//   ibis-rules          IbisRules: what simulators' IBIS readers require
+//   ibis-rules          IbisRules: the rules of the file's [IBIS Ver]
 //   algorithmic-models  the [Model]s to check: the one --model names, else
-//                       every [Model] with an [Algorithmic Model] (none is
-//                       an Error: there is nothing for a simulator to run)
+//                       every [Model] with an [Algorithmic Model]. A file
+//                       without one, or --model naming a [Model] without
+//                       one, is checked by its IBIS rules alone (those of
+//                       the named model and of the file around it), with a
+//                       Note, and passes when they pass; nothing below runs
 //   executable-files    the library and .ami of every Executable line of
 //                       those models exist beside the .ibs (each missing
 //                       file an Error on its line)
@@ -26,7 +29,7 @@
 class KitCheck {
 public:
     // `modelName`: the [Model] to check, or empty for every AMI model. A
-    // name that is no AMI model of the file is the command line's fault:
+    // name that is no [Model] of the file is the command line's fault:
     // report.UsageError.
     static KitCheckReport FromIbis(const std::string& path, const std::string& modelName,
                                    const IbisPlatform& platform, const ModelCheckConfig& config);

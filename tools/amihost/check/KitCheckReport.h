@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/ibis/Finding.h"
+#include "ibis/Finding.h"
 
 // One check of `amihost check` on a kit: its name, a line saying what it
 // found, and its findings.

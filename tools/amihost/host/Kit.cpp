@@ -1,6 +1,6 @@
 #include "tools/amihost/host/Kit.h"
 
-#include "tools/amihost/ibis/IbisSyntax.h"
+#include "ibis/reader/IbisSyntax.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "tools/amihost/host/ExitStatus.h"
-#include "tools/amihost/ibis/IbisFile.h"
-#include "tools/amihost/ibis/IbisPlatform.h"
+#include "ibis/IbisFile.h"
+#include "ibis/IbisPlatform.h"
 
 // A model kit opened from its .ibs file: the file read, one [Model] chosen,
 // and (for an AMI model) the Executable line of this platform with its

@@ -15,7 +15,9 @@
 //   Failed
 //
 // One line per item (its status, name and summary), each item's findings
-// below it, numbered from 1 through the whole report, an item's heading
+// below it, numbered from 1 through the whole report (past the first
+// IbisReport::ShownPerRule findings of one rule in an item, the rest are
+// counted on one line instead of listed), an item's heading
 // (the model it begins) on a line of its own before it; then the count of
 // findings per level and "Passed", or "Failed" when there is an ERROR or a
 // PROGRAM BUG.

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tools/amihost/ibis/IbisModel.h"
+#include "ibis/IbisModel.h"
 
 // The I-V tables of an IBIS [Model] as CSV, one file per corner, so that the
 // analog part of a kit can be plotted and compared:
@@ -14,9 +14,9 @@
 // One row per voltage of any of the four tables, rising; a table without a
 // point at that voltage, or NA there, leaves its cell empty (nothing is
 // interpolated). A voltage a table gives twice gets a row per repetition.
-// Values as the file gives them, in V and A with 17 significant digits;
-// [Pullup] and [POWER Clamp] voltages are the rail minus the pin voltage,
-// as IBIS writes them.
+// Values in V and A as the shortest decimal that reads back to the same
+// double; [Pullup] and [POWER Clamp] voltages are the rail minus the pin
+// voltage, as IBIS writes them. The IBIS library writes them (IbisIvCsv).
 class IvReport {
 public:
     enum Corner { Typ, Min, Max };

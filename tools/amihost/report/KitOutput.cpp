@@ -1,6 +1,6 @@
 #include "tools/amihost/report/KitOutput.h"
 
-#include "tools/amihost/ibis/IbisPlatform.h"
+#include "ibis/IbisPlatform.h"
 #include "tools/amihost/report/CheckReport.h"
 #include "tools/amihost/report/IvReport.h"
 
