@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/amihost/cli/ParallelRuns.h"
+#include "tools/amihost/host/ParallelRuns.h"
 
 // A sweep's worker that throws must not be lost in its thread (that would
 // end the program) nor swallowed: the caller gets the exception once every

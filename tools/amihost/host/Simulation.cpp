@@ -105,11 +105,15 @@ void MeasureEye(const SimulationConfig& config, SimulationResult& result)
 {
     const std::size_t spb = static_cast<std::size_t>(config.SamplesPerBit);
     const std::size_t bits = config.Drive->Bits.size();
+    result.SettleBits = StepAnalysis::SettleBits(result.RxStep, result.StepEdge, config.SamplesPerBit,
+                                                 SimulationConfig::SettleTolerance);
+    result.Settled = config.ResponseBits < SimulationConfig::SettledTailBits ||
+                     result.SettleBits <= config.ResponseBits - SimulationConfig::SettledTailBits;
     std::size_t skip = 0;
     if (config.SkipBits) {
         skip = *config.SkipBits;
     } else {
-        skip = StepAnalysis::SettleBits(result.RxStep, result.StepEdge, config.SamplesPerBit, 0.02);
+        skip = result.SettleBits;
         if (config.Rx && config.Rx->Ami.IgnoreBits > 0)
             skip = std::max(skip, static_cast<std::size_t>(config.Rx->Ami.IgnoreBits));
         skip = std::min(skip, bits / 2);
@@ -119,7 +123,7 @@ void MeasureEye(const SimulationConfig& config, SimulationResult& result)
     result.Eye = result.FixedEye;
     // The bathtub sweeps the phase about the best fixed latency.
     result.Ber = BerAnalysis::Measure(result.Received, config.Drive->Bits, config.SamplesPerBit, result.FixedEye,
-                                      config.TargetBer);
+                                      config.TargetBer, config.Random);
     if (result.ClockTimes.empty() || !result.FixedEye.Valid)
         return;
     result.SamplingTimes.resize(result.ClockTimes.size());
