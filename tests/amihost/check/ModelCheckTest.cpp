@@ -9,7 +9,7 @@
 #include "tests/amihost/ModelAmiText.h"
 #include "tools/amihost/amifile/AmiFile.h"
 #include "tools/amihost/check/ModelCheck.h"
-#include "tools/amihost/host/IsolatedRun.h"
+#include "tools/amihost/host/guard/IsolatedRun.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "tools/amihost/host/IsolatedRun.h"
+#include "tools/amihost/host/guard/IsolatedRun.h"
 
 namespace {
 

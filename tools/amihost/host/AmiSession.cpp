@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "tools/amihost/host/IsolatedRun.h"
+#include "tools/amihost/host/guard/IsolatedRun.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/amihost/host/IsolatedRun.h"
+#include "tools/amihost/host/guard/IsolatedRun.h"
 
 #include <cerrno>
 #include <cstring>
