@@ -53,7 +53,7 @@ std::string Results(const Study& study, const SimulationResult& result, const st
     }
     if (result.Eye.Valid && result.Eye.Height > 0.0)
         text += "            " + Printed("%.3f", result.RelativeEye) + " of the steady swing at the eye\n";
-    text += "BER         " + RunReport::BerLine(result.Ber) + "\n";
+    text += "BER         " + RunReport::BerLine(result.Ber, study.Config().Random) + "\n";
     text += "steady      " + Printed("%.4g", result.SteadyLevel) + ": the model's output for a unit step, after " +
             std::to_string(study.WindowBits()) + " bits\n";
     for (const std::string& warning : warnings)
