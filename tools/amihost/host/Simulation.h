@@ -34,11 +34,12 @@
 //
 // Two instances of each model run per setting: one on the stimulus, one on a unit step
 // (StepLeadBits of 0, then ResponseBits of 1) for the step and pulse
-// responses and, for a transmitter, the de-emphasis of its own output. Bits
-// before the chain has settled (the step at the eye within 2 % of its final
-// value, or the receiver's Ignore_Bits if more; at most half the bits) are
-// left out of the eye unless SkipBits says otherwise; the eye's latency is
-// searched over the step run's length. The step has settled inside its run
+// responses and, for a transmitter, the de-emphasis of its own output. The
+// chain's memory in bits, from the step's arrival at the eye (it stays above
+// half its final value from then on) until it has settled (within 2 % of its
+// final value), plus one, or the receiver's Ignore_Bits if more, at most half
+// the bits, is left out of the eye unless SkipBits says otherwise; the eye's latency is
+// searched up to one bit past the step's settling (within the step run). The step has settled inside its run
 // (Settled) when it stays within 2 % of its final value over the last
 // SettledTailBits of the run; otherwise the run was too short for the chain
 // and its final value, the skip and the latency are not to be trusted.
