@@ -201,7 +201,8 @@ void DeclareAnalysis(Declarer& t, HostRequest& o, const HostRequest& d, OptionTa
     t.Add(o.BlockSize, {"--block", "N", "samples per AMI_GetWave call", "", std::to_string(d.BlockSize)},
           Whole(1, 1 << 24));
     t.Add(o.OutDir, {"--out", "DIR", "output folder", "", d.OutDir});
-    t.Add(o.ResponseBits, {"--response-bits", "N", "bits of the step run after its edge", "",
+    t.Add(o.ResponseBits, {"--response-bits", "N", "bits of the step run after its edge, at least: the run "
+                                                   "lengthens it to hold the channel's impulse response", "",
                            std::to_string(d.ResponseBits)}, Whole(8, 100000));
     t.Add(g.SkipBits, {"--skip-bits", "N", "bits left out of the eye", "", "until the step settles"},
           Whole(0, 9999999)); // below the most --bits: one bit is left for the eye

@@ -43,7 +43,7 @@ struct HostRequest {
     std::vector<ParameterString::Setting> Settings; // --set, in order
     std::optional<std::string> SweepSpec;           // --param NAME=VALUES
     std::string OutDir = "amihost-out";
-    std::size_t ResponseBits = 96;
+    std::size_t ResponseBits = 96;     // the step run's floor; Study::WindowBits follows the channel
     std::optional<std::size_t> SkipBits; // bits left out of the eye; absent: until the step settles
     bool ModelIsReceiver = false;      // --rx: the channel comes before the model
     std::string RxModel;               // a receiver after the channel: its library, or an .ibs; empty: none
