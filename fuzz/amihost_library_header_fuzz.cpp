@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tools/amihost/host/LibraryHeader.h"
+#include "tools/amihost/host/guard/LibraryHeader.h"
 
 namespace {
 

@@ -2,12 +2,14 @@
 // on a stand-in model or .ami file with exactly the fault it must find.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <stdexcept>
 #include <string>
 
 #include "tests/amihost/ModelAmiText.h"
 #include "tools/amihost/amifile/AmiFile.h"
 #include "tools/amihost/check/ModelCheck.h"
+#include "tools/amihost/host/guard/IsolatedRun.h"
 
 namespace {
 
@@ -247,3 +249,26 @@ TEST(KitCheckReport, AnExceptionInACheckIsAProgramBugOfThatCheck)
     EXPECT_EQ(counts[Finding::ProgramBug], 1u);
     EXPECT_EQ(counts[Finding::Error], 0u);
 }
+
+#if !defined(_WIN32)
+TEST(ModelCheck, AModelThatCrashesBecomesAnErrorNamingItsEntryPointAndTheOtherChecksStillRun)
+{
+    // The trap kills only the child that ran the check; the checks that
+    // follow run in children of their own and report as usual.
+    const std::string library = STUB_CRASHES_IN_INIT_PATH;
+    const KitCheckReport init = Check(library, StubAmi("True", "False"));
+    EXPECT_EQ(FindingsOf(init, "init-defaults"),
+              "ERROR " + library + ": AMI_Init crashed: signal " + std::to_string(SIGILL) + " (" +
+                  IsolatedRun::SignalName(SIGILL) + ")\n");
+    EXPECT_NE(Find(init, "declared-values"), nullptr) << Listed(init);
+    EXPECT_TRUE(init.Failed());
+
+    const std::string wave = STUB_CRASHES_IN_GETWAVE_PATH;
+    const KitCheckReport getWave = Check(wave, StubAmi("True", "False"));
+    EXPECT_EQ(FindingsOf(getWave, "init-defaults"), "");
+    EXPECT_EQ(FindingsOf(getWave, "block-independence"),
+              "ERROR " + wave + ": AMI_GetWave crashed: signal " + std::to_string(SIGILL) + " (" +
+                  IsolatedRun::SignalName(SIGILL) + ")\n");
+    EXPECT_NE(FindingsOf(getWave, "clock-end-mark").find("AMI_GetWave crashed"), std::string::npos);
+}
+#endif

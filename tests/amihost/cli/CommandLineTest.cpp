@@ -128,6 +128,14 @@ TEST(CommandLine, EveryFaultIsOneLineNamingTheOption)
         {{"run", "m.so", "m.ami", "--bogus"}, "The following argument was not expected: --bogus"},
         {{"run", "m.so", "m.ami", "-x"}, "The following argument was not expected: -x"},
         {{"run", "m.so", "m.ami", "--bits"}, "option --bits needs a value"},
+        {{"run", "m.so", "m.ami", "--skip-bits", "200", "--bits", "100"},
+         "--skip-bits 200 leaves none of the 100 bits for the eye"},
+        {{"run", "m.so", "m.ami", "--skip-bits", "100", "--bits", "100"},
+         "--skip-bits 100 leaves none of the 100 bits for the eye"},
+        {{"run", "m.so", "m.ami", "--set", "de=3", "--set", "de=4"}, "--set de given twice: one value per parameter"},
+        {{"sweep", "m.so", "m.ami", "--param", "de=1,2", "--rx-model", "rx.so", "--rx-ami", "rx.ami", "--rx-set",
+          "p=1", "--rx-set", "p=1"},
+         "--rx-set p given twice: one value per parameter"},
         {{"run", "m.so", "m.ami", "--bits", "12x"}, "--bits: \"12x\" is not a whole number"},
         {{"run", "m.so", "m.ami", "--bits", "0x10"}, "--bits: \"0x10\" is not a whole number"},
         {{"run", "m.so", "m.ami", "--bits", "0"}, "--bits: 0 is outside 1 .. 10000000"},
@@ -268,6 +276,8 @@ TEST(OptionTable, EveryStatedRangeIsTheOneTheParserEnforces)
         std::vector<std::string> base = {"run", "m.so", "m.ami", "--touchstone", "c.s4p", "--samples-per-bit", "2"};
         if (flag == "--loss")
             base = {"run", "m.so", "m.ami", "--samples-per-bit", "2"};
+        if (flag == "--skip-bits") // it must leave bits for the eye
+            base.insert(base.end(), {"--bits", "10000000"});
         HostRequest o;
         std::string error;
         for (const std::string& bound : {low, high}) {

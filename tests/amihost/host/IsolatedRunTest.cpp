@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tools/amihost/host/AmiModel.h"
-#include "tools/amihost/host/IsolatedRun.h"
+#include "tools/amihost/host/guard/IsolatedRun.h"
 
 namespace {
 

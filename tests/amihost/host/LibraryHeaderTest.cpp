@@ -5,7 +5,7 @@
 #include <string>
 
 #include "tools/amihost/host/AmiModel.h"
-#include "tools/amihost/host/LibraryHeader.h"
+#include "tools/amihost/host/guard/LibraryHeader.h"
 #include "tools/amihost/signal/TextFile.h"
 
 namespace {

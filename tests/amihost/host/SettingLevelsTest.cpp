@@ -24,10 +24,13 @@ const double NaN = std::numeric_limits<double>::quiet_NaN();
 
 } // namespace
 
-TEST(SettingLevels, ASettingAloneIsWarnedWhenInvertedOrAboveTenTimesTheStep)
+TEST(SettingLevels, ASettingAloneIsWarnedWhenInvertedAboveTenTimesOrBelowAHundredthOfTheStep)
 {
     EXPECT_EQ(SettingLevels::Own(0.68), "");
-    EXPECT_EQ(SettingLevels::Own(0.0), "");
+    EXPECT_EQ(SettingLevels::Own(0.01), "");
+    // 40 dB down: what a 1 us bit time gets from the built model (5.7e-5).
+    EXPECT_EQ(SettingLevels::Own(0.0099), "far below the input step (less than 0.01 times it)");
+    EXPECT_EQ(SettingLevels::Own(0.0), "far below the input step (less than 0.01 times it)");
     EXPECT_EQ(SettingLevels::Own(10.0), "");
     EXPECT_EQ(SettingLevels::Own(-0.01), "inverted against the input step");
     EXPECT_EQ(SettingLevels::Own(10.01), "more than 10 times the input step");
@@ -69,7 +72,8 @@ TEST(SettingLevels, ASweepWarnsAboutTheSettingsThatDepartFromTheOthers)
 
 TEST(SettingLevels, WithoutAMedianToCompareOnlyTheSettingsOwnLevelCounts)
 {
-    EXPECT_EQ(Warned({0.0, 0.0, 5.0}), std::vector<std::size_t>{});  // a median of 0
+    // A median of 0 compares nothing; the zeros are far below on their own.
+    EXPECT_EQ(Warned({0.0, 0.0, 5.0}), (std::vector<std::size_t>{0, 1}));
     EXPECT_EQ(Warned({NaN, 0.5}), std::vector<std::size_t>{0});        // 0.5 is its own median
     EXPECT_EQ(Warned({12.0}), std::vector<std::size_t>{0});
     EXPECT_TRUE(SettingLevels::Sweep({}).empty());

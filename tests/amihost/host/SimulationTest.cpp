@@ -276,3 +276,29 @@ TEST(Simulation, NoiseJoinsTheWaveAtTheEyeAfterTheWholeChain)
     EXPECT_LT(noisy.Ber.Height, noisy.Eye.Height);
     EXPECT_LT(noisy.Eye.Height, clean.Eye.Height);
 }
+
+// A chain whose step still climbs at the end of its window has not
+// settled there; the same chain in a window long enough has. The bits
+// skipped are its memory after the arrival, not its delay.
+TEST(Simulation, AStepStillMovingAtTheEndOfItsWindowHasNotSettled)
+{
+    Bench bench(false);
+    // Ten bits of delay, then a decay of time constant 8 bits: within 2 %
+    // of the end about 31 bits after the arrival (8 ln 50).
+    std::vector<double> impulse(static_cast<std::size_t>(120 * Spb), 0.0);
+    const double tau = 8.0 * Spb;
+    for (std::size_t n = 10 * Spb; n < impulse.size(); ++n)
+        impulse[n] = std::exp(-static_cast<double>(n - 10 * Spb) / tau) / tau / Dt;
+    std::string error;
+    ASSERT_TRUE(Channel::FromImpulse(impulse, Dt, "slow", bench.Link, error)) << error;
+    bench.Drive = Stimulus::Prbs(7, 300, Spb, 1.0);
+    SimulationResult result;
+    bench.Config.ResponseBits = 24;
+    ASSERT_TRUE(Simulation::Run(bench.Model, bench.Config, "(Stub)", result, nullptr, error)) << error;
+    EXPECT_FALSE(result.Settled);
+    bench.Config.ResponseBits = 120;
+    ASSERT_TRUE(Simulation::Run(bench.Model, bench.Config, "(Stub)", result, nullptr, error)) << error;
+    EXPECT_TRUE(result.Settled);
+    EXPECT_NEAR(static_cast<double>(result.SettleBits), 10.0 + 8.0 * std::log(50.0), 2.0);
+    EXPECT_NEAR(static_cast<double>(result.Eye.FirstBit), 8.0 * std::log(50.0) - 8.0 * std::log(2.0), 2.0);
+}

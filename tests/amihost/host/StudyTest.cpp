@@ -2,6 +2,7 @@
 // that the request it was given stays as given.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <mutex>
@@ -177,4 +178,61 @@ TEST(Study, ASweepHandsOverEverySettingOnceAsARunOfItWouldGive)
     ASSERT_TRUE(single.Run({}, result, error)) << error;
     EXPECT_EQ(result.Received, waves[1]);
     EXPECT_NE(waves[0], waves[2]);
+}
+
+// The window reaches past where the channel's impulse response holds all
+// but a trace of its energy, with room for the model after it; a longer
+// --response-bits stands.
+TEST(Study, TheResponseWindowCoversTheChannelAndResponseBitsIsAFloor)
+{
+    HostRequest request = Short();
+    request.ModelPath = HALVEX_MODEL_PATH;
+    request.AmiPath = HALVEX_AMI_PATH;
+    request.LossDb = 30.0;
+    Study study(request);
+    std::string error;
+    ASSERT_EQ(study.Open(error), ExitOk) << error;
+    ASSERT_TRUE(study.Span);
+    const double channelBits = std::ceil(study.Span->End / request.BitTime);
+    EXPECT_GT(channelBits, 0.0);
+    EXPECT_EQ(study.WindowBits(), std::max<std::size_t>(32, static_cast<std::size_t>(channelBits) + 32));
+    EXPECT_EQ(study.Config().ResponseBits, study.WindowBits());
+
+    request.ResponseBits = 600;
+    Study longer(request);
+    ASSERT_EQ(longer.Open(error), ExitOk) << error;
+    EXPECT_EQ(longer.WindowBits(), 600u);
+}
+
+// With no noise, no jitter and no receiver model the wave holds no random
+// part: the eye at any BER is the measured eye, at 1000 bits as at any.
+TEST(Study, WithoutARandomPartTheEyeAtTheBerIsTheMeasuredEye)
+{
+    HostRequest request = Short();
+    request.ModelPath = HALVEX_MODEL_PATH;
+    request.AmiPath = HALVEX_AMI_PATH;
+    request.Bits = 1000;
+    request.Settings = {{"de", "8"}};
+    for (const double ber : {1e-12, 1e-3}) {
+        request.TargetBer = ber;
+        Study study(request);
+        std::string error;
+        ASSERT_EQ(study.Open(error), ExitOk) << error;
+        EXPECT_EQ(study.Config().Random, BerAnalysis::RandomPart::Absent);
+        SimulationResult result;
+        ASSERT_TRUE(study.Run(nullptr, result, error)) << error;
+        ASSERT_TRUE(result.Eye.Valid && result.Ber.Valid);
+        EXPECT_GT(result.Eye.Height, 0.0);
+        EXPECT_EQ(result.Ber.Height, result.Eye.Height) << ber;
+        EXPECT_EQ(result.Ber.Width, result.Eye.Width) << ber;
+    }
+    // Noise, random jitter or sinusoidal jitter each make it present.
+    for (int which = 0; which < 3; ++which) {
+        HostRequest random = request;
+        (which == 0 ? random.NoiseRms : which == 1 ? random.RjUi : random.SjUi) = 0.01;
+        Study study(random);
+        std::string error;
+        ASSERT_EQ(study.Open(error), ExitOk) << error;
+        EXPECT_EQ(study.Config().Random, BerAnalysis::RandomPart::Present) << which;
+    }
 }

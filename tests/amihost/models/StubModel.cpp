@@ -26,6 +26,7 @@
 //   STUB_CRASHES_IN_INIT  AMI_Init executes a trap instruction: the process
 //                      dies of SIGILL, a signal the sanitizers leave alone
 //                      (isolated runs)
+//   STUB_CRASHES_IN_GETWAVE  AMI_Init works, AMI_GetWave traps likewise
 #include <cstdlib>
 #include <cstring>
 
@@ -116,6 +117,9 @@ STUB_EXPORT long AMI_Init(double* impulse, long rows, long, double, double, char
 #ifndef STUB_NO_GETWAVE
 STUB_EXPORT long AMI_GetWave(double* wave, long size, double* clock, char**, void* handle)
 {
+#ifdef STUB_CRASHES_IN_GETWAVE
+    __builtin_trap();
+#endif
     State& s = *static_cast<State*>(handle);
     if (s.failing)
         return 0;

@@ -46,3 +46,37 @@ TEST(SweepReport, AWarnedSettingIsMarkedListedAndNeverTheBest)
     EXPECT_NE(SweepReport::Table("de", onlyWarned, 1).find("no setting without a warning (!) opens the eye"),
               std::string::npos);
 }
+
+namespace {
+
+// A row whose eye at the target BER is `height` V by `width` UI.
+SweepReport::Row AtBer(const std::string& value, double height, double width)
+{
+    SweepReport::Row row = Row(value, height, 0.5, 0.5);
+    row.Ber.Valid = true;
+    row.Ber.Height = height;
+    row.Ber.Width = width;
+    return row;
+}
+
+} // namespace
+
+// The best is the largest area inside the BER contour; areas within 2 % of
+// it are one, and the least boost of them wins, whatever the sweep order.
+TEST(SweepReport, TheBestHasTheLargestEyeAtTheBerAndNearTiesGoToTheLeastBoost)
+{
+    // 0.30 x 0.60 = 0.180 against 0.40 x 0.50 = 0.200: the wider, lower eye
+    // loses to the larger area though its height alone would not decide.
+    EXPECT_EQ(SweepReport::Best({AtBer("0", 0.30, 0.60), AtBer("1", 0.40, 0.50), AtBer("2", 0.45, 0.30)}), 1u);
+    // 0.1970 is within 2 % of 0.2000: the lower value wins, listed first or last.
+    EXPECT_EQ(SweepReport::Best({AtBer("3", 0.40, 0.50), AtBer("1", 0.394, 0.50)}), 1u);
+    EXPECT_EQ(SweepReport::Best({AtBer("1", 0.394, 0.50), AtBer("3", 0.40, 0.50)}), 0u);
+    // 0.1950 is not: the larger area stands.
+    EXPECT_EQ(SweepReport::Best({AtBer("3", 0.40, 0.50), AtBer("1", 0.39, 0.50)}), 0u);
+    // Words are no boost to compare: sweep order decides among near ties.
+    EXPECT_EQ(SweepReport::Best({AtBer("high", 0.40, 0.50), AtBer("low", 0.40, 0.50)}), 0u);
+    // A closed eye at the BER is never best; with none open there is none.
+    const std::vector<SweepReport::Row> closed = {AtBer("0", -0.1, 0.0), AtBer("1", 0.0, 0.0)};
+    EXPECT_EQ(SweepReport::Best(closed), closed.size());
+    EXPECT_NE(SweepReport::Table("de", closed, closed.size()).find("no setting opens the eye"), std::string::npos);
+}

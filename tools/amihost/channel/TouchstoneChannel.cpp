@@ -40,7 +40,8 @@ const char* TouchstoneChannel::OrderName(ThroughPath::PairOrder order)
 }
 
 bool TouchstoneChannel::Make(const std::string& text, const std::string& name, const Options& options,
-                             double sampleInterval, Channel& channel, std::string& error)
+                             double sampleInterval, Channel& channel, std::string& error, Findings* findings,
+                             double bitTime)
 {
     TouchstoneData data;
     if (!TouchstoneFile::Read(text, name, data, error))
@@ -56,5 +57,14 @@ bool TouchstoneChannel::Make(const std::string& text, const std::string& name, c
         return false;
     }
     channel = Channel::FromTaps(std::move(taps), Describe(name, data, path, options, report));
+    if (findings) {
+        findings->Band = BandCoverage::Assess(data.Frequencies, bitTime > 0.0 ? bitTime : 2.0 * sampleInterval,
+                                              sampleInterval);
+        findings->Passive = Passivity::Assess(data);
+        std::string unused; // the taps were designed, so the transfer is usable
+        findings->Causality = NonCausality::Assess(data.Frequencies, path.Transfer, sampleInterval, options.MaxTaps,
+                                                   unused);
+        findings->Order = PortOrder::Assess(data, options.Order);
+    }
     return true;
 }

@@ -5,9 +5,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <random>
+#include <utility>
 
+#include "tools/amihost/check/IsolatedCheck.h"
 #include "tools/amihost/host/AmiSession.h"
 #include "tools/amihost/signal/Stimulus.h"
 
@@ -337,50 +340,68 @@ void InitReturnsImpulse(const AmiFile& ami, const AmiModel& model, const std::st
                    (unchanged ? "leaves the impulse unchanged" : "changes the impulse");
 }
 
-// One wave check as an item: its summary when it passes, an Error on the
-// library when it fails.
-void Record(KitCheckReport& report, const char* name, const std::string& library, const Verdict& verdict)
+// One wave check's verdict into its item: its summary when it passes, an
+// Error on the library when it fails.
+void Fill(KitCheckItem& item, const std::string& library, const Verdict& verdict)
 {
-    report.Run(name, [&](KitCheckItem& item) {
-        if (verdict.Pass)
-            item.Summary = verdict.Reason;
-        else
-            item.Add(Level::Error, library, verdict.Reason);
-    });
+    if (verdict.Pass)
+        item.Summary = verdict.Reason;
+    else
+        item.Add(Level::Error, library, verdict.Reason);
 }
 
-const char* const WaveChecks[] = {"block-independence", "instances-independent", "repeated-init-close",
-                                  "clock-end-mark"};
+using WaveCheck = Verdict (*)(Context&, const Waves&);
+
+Verdict ClockEndMark(Context& context, const Waves&) { return CheckClockEndMark(context); }
+
+// The wave checks in order.
+const std::pair<const char*, WaveCheck> WaveChecks[] = {{"block-independence", CheckBlockIndependence},
+                                                        {"instances-independent", CheckInstancesIndependent},
+                                                        {"repeated-init-close", CheckRepeatedInitClose},
+                                                        {"clock-end-mark", ClockEndMark}};
+
+// Wave check `index` in a fresh context (each runs in a child of its own,
+// IsolatedCheck) after what ran before it in one process: init-defaults,
+// the one-call reference run and the checks before it. So each sees the
+// model's process in the state a serial run leaves (a model whose instances
+// leak is caught where it runs out), and clock-end-mark judges the clock
+// times of every call.
+Verdict WaveCheckAlone(const Context& start, std::size_t index)
+{
+    Context context = start;
+    const ModelCheckConfig& config = context.Config;
+    CheckInitDefaults(context);
+    Waves waves{Stimulus::Prbs(7, config.Bits, config.SamplesPerBit, 1.0),
+                Stimulus::Prbs(15, config.Bits, config.SamplesPerBit, 0.8), {}};
+    waves.Reference = waves.First.Wave;
+    std::string error;
+    if (!context.Through(waves.Reference, {waves.Reference.size()}, error))
+        return Result(WaveChecks[index].first, false, "the one-call run failed: " + error);
+    for (std::size_t i = 0; i < index; ++i)
+        WaveChecks[i].second(context, waves);
+    return WaveChecks[index].second(context, waves);
+}
 
 // init-defaults and the wave checks, on a unit impulse: AMI_Init with the
 // parameter string, then the output's independence of the block sizes, of
 // another live instance and of earlier Init/Close cycles, and the end mark
 // of the clock times after every call. Without AMI_GetWave the wave checks
-// are skipped.
+// are skipped. Each runs in a child of its own.
 void WaveContract(const std::string& library, const AmiModel& model, const std::string& parameters,
                   const ModelCheckConfig& config, KitCheckReport& report)
 {
     Context context{model, config, parameters, {}, std::string(), 0};
     context.Impulse.assign(1, 1.0 / context.SampleInterval());
-    Record(report, "init-defaults", library, CheckInitDefaults(context));
+    IsolatedCheck::Run(report, "init-defaults", library,
+                       [&](KitCheckItem& item) { Fill(item, library, CheckInitDefaults(context)); });
     if (!model.GetWave) {
-        for (const char* name : WaveChecks)
-            report.Skip(name, "skipped: the model has no AMI_GetWave");
+        for (const auto& check : WaveChecks)
+            report.Skip(check.first, "skipped: the model has no AMI_GetWave");
         return;
     }
-    Waves waves{Stimulus::Prbs(7, config.Bits, config.SamplesPerBit, 1.0),
-                Stimulus::Prbs(15, config.Bits, config.SamplesPerBit, 0.8), {}};
-    waves.Reference = waves.First.Wave;
-    std::string error;
-    if (!context.Through(waves.Reference, {waves.Reference.size()}, error)) {
-        for (const char* name : WaveChecks)
-            Record(report, name, library, Result(name, false, "the one-call run failed: " + error));
-        return;
-    }
-    Record(report, "block-independence", library, CheckBlockIndependence(context, waves));
-    Record(report, "instances-independent", library, CheckInstancesIndependent(context, waves));
-    Record(report, "repeated-init-close", library, CheckRepeatedInitClose(context, waves));
-    Record(report, "clock-end-mark", library, CheckClockEndMark(context));
+    for (std::size_t i = 0; i < std::size(WaveChecks); ++i)
+        IsolatedCheck::Run(report, WaveChecks[i].first, library,
+                           [&](KitCheckItem& item) { Fill(item, library, WaveCheckAlone(context, i)); });
 }
 
 // One declared value on a new instance, the other parameters at their
@@ -470,9 +491,10 @@ void ModelCheck::Run(const std::string& library, const AmiFile& ami, const Model
     }
     report.Run("getwave-exists", [&](KitCheckItem& item) { GetWaveExists(ami, model, item); });
     WaveContract(library, model, parameters, config, report);
-    report.Run("init-returns-impulse",
-               [&](KitCheckItem& item) { InitReturnsImpulse(ami, model, parameters, config, item); });
-    report.Run("declared-values", [&](KitCheckItem& item) { TryDeclaredValues(model, ami, config, item); });
+    IsolatedCheck::Run(report, "init-returns-impulse", library,
+                       [&](KitCheckItem& item) { InitReturnsImpulse(ami, model, parameters, config, item); });
+    IsolatedCheck::Run(report, "declared-values", library,
+                       [&](KitCheckItem& item) { TryDeclaredValues(model, ami, config, item); });
 }
 
 bool ModelCheck::SaysFallback(const std::string& message)

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -153,6 +154,18 @@ std::vector<ParameterString::Setting> Settings(const std::vector<std::string>& t
     return settings;
 }
 
+// The first NAME given twice among `settings`, or nothing: a parameter set
+// twice has no one value to send, so the command refuses rather than
+// picking one silently.
+std::optional<std::string> Repeated(const std::vector<ParameterString::Setting>& settings)
+{
+    for (std::size_t i = 0; i < settings.size(); ++i)
+        for (std::size_t j = 0; j < i; ++j)
+            if (settings[j].Key == settings[i].Key)
+                return settings[i].Key;
+    return std::nullopt;
+}
+
 // What the table left as given, into the request: settings, the sweep,
 // enumerators, and the values that only count when given.
 bool Given(const Parser& parser, HostRequest& o, std::string& error)
@@ -161,6 +174,11 @@ bool Given(const Parser& parser, HostRequest& o, std::string& error)
     const auto given = [&](const char* flag) { return parser.App.count(flag) > 0; };
     o.Settings = Settings(g.Settings);
     o.RxSettings = Settings(g.RxSettings);
+    for (const auto& [flag, settings] : {std::make_pair("--set", &o.Settings), std::make_pair("--rx-set", &o.RxSettings)})
+        if (const std::optional<std::string> name = Repeated(*settings)) {
+            error = std::string(flag) + " " + *name + " given twice: one value per parameter";
+            return false;
+        }
     if (g.Sweeps.size() > 1) {
         error = "--param given twice: a sweep runs one parameter";
         return false;
@@ -206,6 +224,11 @@ bool Finish(const Parser& parser, const std::string& command, HostRequest& o, st
     }
     if (o.Action == HostRequest::Check && parser.App.count("--bits") == 0)
         o.Bits = HostRequest::DefaultCheckBits;
+    if (o.SkipBits && *o.SkipBits >= o.Bits) {
+        error = "--skip-bits " + std::to_string(*o.SkipBits) + " leaves none of the " + std::to_string(o.Bits) +
+                " bits for the eye";
+        return false;
+    }
     if (static_cast<double>(o.Bits) * o.SamplesPerBit > 268435456.0) {
         error = "--bits " + std::to_string(o.Bits) + " at " + std::to_string(o.SamplesPerBit) +
                 " samples per bit exceeds 2^28 samples";

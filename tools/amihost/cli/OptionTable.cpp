@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "tools/amihost/host/Spellings.h"
+#include "tools/amihost/report/SweepReport.h"
 
 namespace {
 
@@ -138,8 +139,9 @@ void DeclareRun(Declarer& t, HostRequest& o, const HostRequest& d, OptionTable::
     t.Add(g.Settings, {"--set", "NAME=VALUE", "a parameter's value instead of the .ami default (repeatable; NAME "
                                               "is a name or dotted path)", "", ""}, NameEqualsValue())
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-    t.Add(g.Sweeps, {"--param", "NAME=FROM:TO[:STEP]|V1,V2,...", "sweep: the values to run (a range of an "
-                                                                 "integer parameter steps by 1)", "", ""},
+    t.Add(g.Sweeps, {"--param", "NAME=FROM:TO[:STEP]|V1,V2,...", std::string("sweep: the values to run (a range of an "
+                                                                 "integer parameter steps by 1); best: ") +
+                                                                 SweepReport::BestRule(), "", ""},
           NameEqualsValue())
         ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
     t.Add(o.ModelName, {"--model", "NAME", "with FILE.ibs: the [Model] to run (default: the only one with an "
@@ -202,10 +204,11 @@ void DeclareAnalysis(Declarer& t, HostRequest& o, const HostRequest& d, OptionTa
     t.Switch(o.ReuseFolder, {"--reuse-folder", "", "write into an output folder that holds files amihost did not "
                                                    "write (they are kept; amihost's own files of an earlier run "
                                                    "are always replaced)", "", ""});
-    t.Add(o.ResponseBits, {"--response-bits", "N", "bits of the step run after its edge", "",
+    t.Add(o.ResponseBits, {"--response-bits", "N", "bits of the step run after its edge, at least: the run "
+                                                   "lengthens it to hold the channel's impulse response", "",
                            std::to_string(d.ResponseBits)}, Whole(8, 100000));
     t.Add(g.SkipBits, {"--skip-bits", "N", "bits left out of the eye", "", "until the step settles"},
-          Whole(0, 10000000));
+          Whole(0, 9999999)); // below the most --bits: one bit is left for the eye
     t.Add(o.RjUi, {"--rj", "UI", "transmitter random jitter, rms: each edge of the NRZ stimulus moved by a "
                                  "Gaussian draw", "", Shown(d.RjUi)}, Real(0.0, 0.2))->excludes("--wave");
     t.Add(o.SjUi, {"--sj", "UI", "transmitter sinusoidal jitter, peak: each edge moved by SJ sin(2 pi f t)",

@@ -1,6 +1,6 @@
 #include "tools/amihost/host/AmiModel.h"
 
-#include "tools/amihost/host/LibraryHeader.h"
+#include "tools/amihost/host/guard/LibraryHeader.h"
 
 #include <sys/stat.h>
 

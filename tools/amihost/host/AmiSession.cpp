@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include "tools/amihost/host/guard/IsolatedRun.h"
+
 namespace {
 
 // A C string of unknown origin, bounded so a missing terminator cannot run away.
@@ -36,6 +38,7 @@ bool AmiSession::Init(const std::vector<double>& impulse, double sampleInterval,
     text.push_back('\0');
     char* parametersOut = nullptr;
     char* message = nullptr;
+    IsolatedRun::Mark("AMI_Init");
     const long result = model_.Init(matrix.data(), static_cast<long>(matrix.size()), 0, sampleInterval, bitTime,
                                     text.data(), &parametersOut, &handle_, &message);
     message_ = Copied(message);
@@ -62,6 +65,7 @@ bool AmiSession::GetWave(double* wave, std::size_t n, std::string& error)
     }
     clock_.assign(n + 1, std::numeric_limits<double>::quiet_NaN());
     char* parametersOut = nullptr;
+    IsolatedRun::Mark("AMI_GetWave");
     if (model_.GetWave(wave, static_cast<long>(n), clock_.data(), &parametersOut, handle_) == 0) {
         // The model may have moved the text AMI_Init's message pointed to,
         // so there is no message to quote here.
@@ -121,5 +125,6 @@ bool AmiSession::Close()
         return true;
     void* handle = handle_;
     handle_ = nullptr;
+    IsolatedRun::Mark("AMI_Close");
     return model_.Close(handle) != 0;
 }

@@ -24,6 +24,8 @@ std::string SettingLevels::Own(double level)
         return "inverted against the input step";
     if (level > MaxGain)
         return "more than " + Shown(MaxGain) + " times the input step";
+    if (level < MinGain)
+        return "far below the input step (less than " + Shown(MinGain) + " times it)";
     return std::string();
 }
 

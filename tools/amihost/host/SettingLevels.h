@@ -7,14 +7,16 @@
 // final value of the model's output for a unit step (0 to 1) at the input
 // (SimulationResult::SteadyLevel), which is its gain for long runs of equal
 // bits. A setting misbehaves
-//   on its own, when that level is not finite, is inverted (below 0) or is
-//   more than MaxGain times the step;
+//   on its own, when that level is not finite, is inverted (below 0), is
+//   more than MaxGain times the step or less than MinGain times it (40 dB
+//   down: no de-emphasis or line that a link can use takes that much);
 //   among the settings of a sweep, besides, when it departs from their median
 //   by more than a factor of MaxRatio either way or has the other sign.
 // A median of 0, or of no finite level, gives no comparison.
 class SettingLevels {
 public:
     static constexpr double MaxGain = 10.0;
+    static constexpr double MinGain = 0.01;
     static constexpr double MaxRatio = 2.0;
 
     // Why `level` misbehaves on its own ("inverted against the input step",

@@ -105,21 +105,34 @@ void MeasureEye(const SimulationConfig& config, SimulationResult& result)
 {
     const std::size_t spb = static_cast<std::size_t>(config.SamplesPerBit);
     const std::size_t bits = config.Drive->Bits.size();
+    result.SettleBits = StepAnalysis::SettleBits(result.RxStep, result.StepEdge, config.SamplesPerBit,
+                                                 SimulationConfig::SettleTolerance);
+    result.Settled = config.ResponseBits < SimulationConfig::SettledTailBits ||
+                     result.SettleBits <= config.ResponseBits - SimulationConfig::SettledTailBits;
     std::size_t skip = 0;
     if (config.SkipBits) {
         skip = *config.SkipBits;
     } else {
-        skip = StepAnalysis::SettleBits(result.RxStep, result.StepEdge, config.SamplesPerBit, 0.02);
+        // The chain's memory: from the step's arrival (the bit from which it
+        // stays above half its final value) until it settles. The delay
+        // before the arrival is the eye's latency, not memory: bit k is read
+        // that much later, with every bit before it already sent.
+        const std::size_t arrival = StepAnalysis::SettleBits(result.RxStep, result.StepEdge, config.SamplesPerBit, 0.5);
+        skip = result.SettleBits - std::min(result.SettleBits, arrival) + 1;
         if (config.Rx && config.Rx->Ami.IgnoreBits > 0)
             skip = std::max(skip, static_cast<std::size_t>(config.Rx->Ami.IgnoreBits));
         skip = std::min(skip, bits / 2);
     }
+    // The main cursor arrives before the step settles; a later latency only
+    // finds the same eye again a stimulus period on (a PRBS repeats), over
+    // fewer bits.
+    const std::size_t latencyBits = std::min(config.ResponseBits, result.SettleBits + 1);
     result.FixedEye = EyeAnalysis::Measure(result.Received, config.Drive->Bits, config.SamplesPerBit, skip,
-                                           config.ResponseBits * spb);
+                                           latencyBits * spb);
     result.Eye = result.FixedEye;
     // The bathtub sweeps the phase about the best fixed latency.
     result.Ber = BerAnalysis::Measure(result.Received, config.Drive->Bits, config.SamplesPerBit, result.FixedEye,
-                                      config.TargetBer);
+                                      config.TargetBer, config.Random);
     if (result.ClockTimes.empty() || !result.FixedEye.Valid)
         return;
     result.SamplingTimes.resize(result.ClockTimes.size());

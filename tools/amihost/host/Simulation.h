@@ -34,11 +34,15 @@
 //
 // Two instances of each model run per setting: one on the stimulus, one on a unit step
 // (StepLeadBits of 0, then ResponseBits of 1) for the step and pulse
-// responses and, for a transmitter, the de-emphasis of its own output. Bits
-// before the chain has settled (the step at the eye within 2 % of its final
-// value, or the receiver's Ignore_Bits if more; at most half the bits) are
-// left out of the eye unless SkipBits says otherwise; the eye's latency is
-// searched over the step run's length.
+// responses and, for a transmitter, the de-emphasis of its own output. The
+// chain's memory in bits, from the step's arrival at the eye (it stays above
+// half its final value from then on) until it has settled (within 2 % of its
+// final value), plus one, or the receiver's Ignore_Bits if more, at most half
+// the bits, is left out of the eye unless SkipBits says otherwise; the eye's latency is
+// searched up to one bit past the step's settling (within the step run). The step has settled inside its run
+// (Settled) when it stays within 2 % of its final value over the last
+// SettledTailBits of the run; otherwise the run was too short for the chain
+// and its final value, the skip and the latency are not to be trusted.
 //
 // Receiver-referred noise (NoiseRms > 0) is added to the wave at the eye,
 // after the whole chain, from GaussianNoise(NoiseSeed): the same noise for
@@ -47,6 +51,8 @@
 // best fixed latency.
 struct SimulationConfig {
     static constexpr std::size_t StepLeadBits = 4;
+    static constexpr std::size_t SettledTailBits = 16;
+    static constexpr double SettleTolerance = 0.02; // of the step's final value
 
     double BitTime = 1e-10;         // seconds
     int SamplesPerBit = 32;
@@ -64,6 +70,10 @@ struct SimulationConfig {
     const Stimulus* Drive = nullptr;
     const ::Receiver* Rx = nullptr; // a receiver model after the channel (Transmitter only); null: none
     bool TxReturnsImpulse = false;  // the model's .ami declares Init_Returns_Impulse True
+    // Whether the wave at the eye may hold a random part (noise, random or
+    // sinusoidal jitter, a receiver model's own randomness). Absent: the eye
+    // at any BER is the measured eye (BerAnalysis).
+    BerAnalysis::RandomPart Random = BerAnalysis::RandomPart::Present;
 
     double SampleInterval() const { return BitTime / SamplesPerBit; }
 };
@@ -90,6 +100,8 @@ struct SimulationResult {
     std::vector<double> RxImpulseOut;  // the same as its AMI_Init left it
     std::string RxMessage;             // its AMI_Init's message, if any
     BerResult Ber;                     // bathtub about FixedEye, and the eye at the target BER
+    std::size_t SettleBits = 0;        // bits from the step's edge until it stays within 2 % of its end
+    bool Settled = true;               // SettleBits <= ResponseBits - SettledTailBits
     // Eye height against the steady-state swing at the eye (stimulus swing
     // times the final value of RxStep): compares settings on equalisation
     // rather than on gain. NaN when the eye is not measured or the swing is 0.

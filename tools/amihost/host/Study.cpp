@@ -1,6 +1,7 @@
 #include "tools/amihost/host/Study.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "tools/amihost/amifile/SweepValues.h"
@@ -101,8 +102,11 @@ bool Study::ReadChannel(std::string& error)
         TouchstoneChannel::Options touchstone;
         touchstone.Order = r.PairOrder;
         touchstone.Ends = {r.TxR.value_or(0.0), r.RxR.value_or(0.0)}; // 0: matched to the port's reference
-        return TextFile::Read(r.TouchstoneFile, TouchstoneFile::MaxBytes, text, error) &&
-               TouchstoneChannel::Make(text, r.TouchstoneFile, touchstone, dt, Link, error);
+        TouchstoneChannel::Findings findings;
+        if (!TextFile::Read(r.TouchstoneFile, TouchstoneFile::MaxBytes, text, error) ||
+            !TouchstoneChannel::Make(text, r.TouchstoneFile, touchstone, dt, Link, error, &findings, r.BitTime))
+            return false;
+        ChannelFindings = findings;
     }
     return true;
 }
@@ -136,6 +140,20 @@ bool Study::ReadStimulus(std::string& error)
     return true;
 }
 
+void Study::FitWindow()
+{
+    const HostRequest& r = request_;
+    windowBits_ = r.ResponseBits;
+    if (Link.IsNone())
+        return;
+    Span = ImpulseSpan::Assess(Link.Taps(), r.BitTime / r.SamplesPerBit);
+    if (!Span)
+        return;
+    const double channelBits = std::ceil(std::max(Span->End, 0.0) / r.BitTime);
+    const double wanted = std::min(channelBits + ModelMarginBits, static_cast<double>(MaxWindowBits));
+    windowBits_ = std::max(r.ResponseBits, static_cast<std::size_t>(wanted));
+}
+
 ExitStatus Study::Open(std::string& error)
 {
     for (ExitStatus (Study::*step)(std::string&) : {&Study::OpenKit, &Study::ReadAmi, &Study::ReadReceiver})
@@ -143,6 +161,7 @@ ExitStatus Study::Open(std::string& error)
             return status;
     if (!ReadChannel(error) || !ReadStimulus(error) || !Model.Load(modelPath_, error))
         return ExitFailure;
+    FitWindow();
     if (!Model.GetWave) {
         error = modelPath_ + ": the model has no AMI_GetWave; amihost runs the time-domain flow only";
         return ExitFailure;
@@ -157,7 +176,7 @@ SimulationConfig Study::Config() const
     config.BitTime = r.BitTime;
     config.SamplesPerBit = r.SamplesPerBit;
     config.BlockSize = r.BlockSize;
-    config.ResponseBits = r.ResponseBits;
+    config.ResponseBits = windowBits_;
     config.SkipBits = r.SkipBits;
     config.ModelRole = r.ModelIsReceiver ? SimulationConfig::Receiver : SimulationConfig::Transmitter;
     config.NoiseRms = r.NoiseRms;
@@ -167,6 +186,12 @@ SimulationConfig Study::Config() const
     config.Drive = &Drive;
     config.Rx = r.HasReceiverAfter() ? &Rx : nullptr;
     config.TxReturnsImpulse = Ami.InitReturnsImpulse == 1;
+    // A receiver model may recover its clock or adapt with randomness of
+    // its own; only a chain without one, noise and jitter is known to be
+    // deterministic.
+    const bool random = r.NoiseRms > 0.0 || r.RjUi > 0.0 || r.SjUi > 0.0 || r.ModelIsReceiver ||
+                        r.HasReceiverAfter();
+    config.Random = random ? BerAnalysis::RandomPart::Present : BerAnalysis::RandomPart::Absent;
     return config;
 }
 

@@ -3,11 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "tools/amihost/amifile/AmiFile.h"
 #include "tools/amihost/channel/Channel.h"
+#include "tools/amihost/channel/TouchstoneChannel.h"
+#include "tools/amihost/channel/findings/ImpulseSpan.h"
 #include "tools/amihost/host/AmiModel.h"
 #include "tools/amihost/host/ExitStatus.h"
 #include "tools/amihost/host/HostRequest.h"
@@ -28,7 +31,16 @@
 //
 // The request is the study's own copy and is never written: what the kit
 // names stands beside it (ModelPath, AmiPath). Warnings about the inputs
-// gather in Warnings, for the report.
+// gather in Warnings, for the report; what a Touchstone file's data say of
+// themselves stays in ChannelFindings for the report to word.
+//
+// The response window (the step run after its edge, in bits; the latency
+// the eye searches) follows the channel: its impulse response arrives at
+// Span->Delay and holds all but ImpulseSpan::EnergyShare of its energy by
+// Span->End, so the window is
+//   WindowBits = max(--response-bits, ceil(End / T) + ModelMarginBits),
+// --response-bits a floor, ModelMarginBits room for the models' own memory
+// (a transmitter's taps, a receiver's equaliser) after the channel's.
 //
 // After Open the study is only read: Sweep's settings run on several
 // threads at once, each in model instances of its own.
@@ -50,6 +62,12 @@ public:
     // (ExitUsage for a --model, --set or --rx-set value that the kit does
     // not allow) with one line in `error`.
     ExitStatus Open(std::string& error);
+
+    static constexpr std::size_t ModelMarginBits = 32;
+    static constexpr std::size_t MaxWindowBits = 100000; // the --response-bits limit
+
+    // The response window in bits, as above; --response-bits before Open.
+    std::size_t WindowBits() const { return windowBits_; }
 
     // The simulation of a parameter string on this study's link.
     SimulationConfig Config() const;
@@ -84,6 +102,8 @@ public:
     Receiver Rx;            // the receiver after the channel, with --rx-model
     std::string Parameters; // the parameter string, with --set applied
     std::vector<std::string> Warnings; // about the inputs, for the report
+    std::optional<ImpulseSpan> Span;   // of the channel's taps; absent without a channel
+    std::optional<TouchstoneChannel::Findings> ChannelFindings; // with --touchstone
 
 private:
     ExitStatus OpenKit(std::string& error);
@@ -91,8 +111,10 @@ private:
     ExitStatus ReadReceiver(std::string& error);
     bool ReadChannel(std::string& error);
     bool ReadStimulus(std::string& error);
+    void FitWindow();
 
     const HostRequest request_;
     std::string modelPath_;
     std::string amiPath_;
+    std::size_t windowBits_ = request_.ResponseBits;
 };

@@ -55,9 +55,9 @@ std::string Results(const Study& study, const SimulationResult& result, const st
     }
     if (result.Eye.Valid && result.Eye.Height > 0.0)
         text += "            " + Printed("%.3f", result.RelativeEye) + " of the steady swing at the eye\n";
-    text += "BER         " + RunReport::BerLine(result.Ber) + "\n";
+    text += "BER         " + RunReport::BerLine(result.Ber, study.Config().Random) + "\n";
     text += "steady      " + Printed("%.4g", result.SteadyLevel) + ": the model's output for a unit step, after " +
-            std::to_string(r.ResponseBits) + " bits\n";
+            std::to_string(study.WindowBits()) + " bits\n";
     for (const std::string& warning : warnings)
         text += "warning     " + warning + "\n";
     const std::size_t rows = std::min(result.Received.size(), RunReport::MaxWaveRows);
@@ -88,6 +88,12 @@ CommandReport RunOutput::Compose(const Study& study, const SimulationResult& res
         {"bathtub.svg", BathtubPlot::Svg({{"", result.Ber}}, "Bathtub at the receiver: " + title, frame.Subtitle)},
         {"bathtub.csv", RunReport::BathtubCsv(result.Ber)}};
     report.Warnings = study.Warnings;
+    for (std::string& warning : StudyText::ChannelWarnings(study))
+        report.Warnings.push_back(std::move(warning));
+    for (std::string warning : {StudyText::WindowWarning(study.Parameters, study.WindowBits(), result.Settled),
+                                StudyText::FewBitsWarning(study.Parameters, result)})
+        if (!warning.empty())
+            report.Warnings.push_back(std::move(warning));
     const std::string level = StudyText::LevelWarning(study.Parameters, result.SteadyLevel,
                                                       SettingLevels::Own(result.SteadyLevel));
     if (!level.empty())

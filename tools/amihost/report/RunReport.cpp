@@ -84,15 +84,18 @@ std::string RunReport::EyeLine(const EyeResult& eye, int samplesPerBit, bool clo
     return text;
 }
 
-std::string RunReport::BerLine(const BerResult& ber)
+std::string RunReport::BerLine(const BerResult& ber, BerAnalysis::RandomPart random)
 {
     char text[240];
+    const char* how = random == BerAnalysis::RandomPart::Absent
+                          ? "no noise, jitter or receiver model: the measured eye"
+                          : "Gaussian tails of both levels fitted per phase on the Q scale";
     if (!ber.Valid)
         std::snprintf(text, sizeof text, "at %g: not measured (fewer than %zu bits of a symbol after the skipped ones)",
                       ber.TargetBer, 2 * GaussianTail::MinPoints);
     else if (ber.Height > 0.0)
-        std::snprintf(text, sizeof text, "at %g: height %.4f, width %.3f UI (Gaussian tails of both levels fitted "
-                      "per phase on the Q scale, %zu bits)", ber.TargetBer, ber.Height, ber.Width, ber.BitCount);
+        std::snprintf(text, sizeof text, "at %g: height %.4f, width %.3f UI (%s, %zu bits)", ber.TargetBer,
+                      ber.Height, ber.Width, how, ber.BitCount);
     else
         std::snprintf(text, sizeof text, "at %g: closed (height %.4f at the best phase; Gaussian tails fitted per "
                       "phase, %zu bits)", ber.TargetBer, ber.Height, ber.BitCount);

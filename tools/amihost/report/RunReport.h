@@ -36,8 +36,10 @@ public:
     static std::string EyeLine(const EyeResult& eye, int samplesPerBit, bool clocked = false);
 
     // The BER line of the report: the eye's height and width at the target
-    // BER and how they were found, or why there are none.
-    static std::string BerLine(const BerResult& ber);
+    // BER and how they were found, or why there are none. Without a random
+    // part (SimulationConfig::Random) they are the measured eye's, and say so.
+    static std::string BerLine(const BerResult& ber,
+                               BerAnalysis::RandomPart random = BerAnalysis::RandomPart::Present);
 
     // One number in printf's `format` ("%.3f UI").
     static std::string Format(const char* format, double value);

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tools/amihost/channel/CausalImpulse.h"
+
 namespace {
 
 // printf into a string, for the lines of the report.
@@ -75,4 +77,57 @@ std::string StudyText::LevelWarning(const std::string& setting, double level, co
         return reason;
     return setting + ": steady level " + Line("%.4g", level) + " for a unit step at the input, " + reason +
            ": this setting misbehaves at this timing";
+}
+
+std::vector<std::string> StudyText::ChannelWarnings(const Study& study)
+{
+    std::vector<std::string> warnings;
+    if (!study.ChannelFindings)
+        return warnings;
+    const TouchstoneChannel::Findings& f = *study.ChannelFindings;
+    const std::string& file = study.Request().TouchstoneFile;
+    if (f.Band.Short)
+        warnings.push_back(Line("%s: data end at %g GHz, below the %g GHz this run needs (the bit rate, or the "
+                                "sampling's Nyquist if lower); above %g GHz the through path is extrapolated by "
+                                "tapering it to 0 over the top %g %% of the data's band",
+                                file.c_str(), f.Band.DataTop * 1e-9, f.Band.Needed * 1e-9, f.Band.DataTop * 1e-9,
+                                CausalImpulse::TaperShare * 100.0));
+    if (!f.Passive.Passive)
+        warnings.push_back(Line("%s: not passive: S returns %.4g times the power-wave amplitude it takes in at "
+                                "%g GHz (largest singular value; a passive network stays at or below 1): the data "
+                                "are probably not of this channel or not S-parameters",
+                                file.c_str(), f.Passive.Largest, f.Passive.Frequency * 1e-9));
+    if (f.Causality && f.Causality->Flagged)
+        warnings.push_back(Line("%s: %.3g %% of the through path's impulse energy lies before t = 0 and is dropped "
+                                "(more than %g %%): the data's phase is probably off (a delay removed, a "
+                                "de-embedding error)",
+                                file.c_str(), f.Causality->Share * 100.0, NonCausality::Threshold * 100.0));
+    if (f.Order && f.Order->Flagged)
+        warnings.push_back(Line("%s: the through path in port order %s passes %.3g at low frequency, in %s %.3g: "
+                                "the data are probably in the other order (--s4p-order %s)",
+                                file.c_str(), TouchstoneChannel::OrderName(f.Order->Chosen), f.Order->ChosenGain,
+                                TouchstoneChannel::OrderName(f.Order->Other), f.Order->OtherGain,
+                                TouchstoneChannel::OrderName(f.Order->Other)));
+    return warnings;
+}
+
+std::string StudyText::WindowWarning(const std::string& setting, std::size_t window, bool settled)
+{
+    if (settled)
+        return std::string();
+    return Line("%s: the step at the eye has not settled inside its window of %zu bits (it moves by more than "
+                "%g %% of its final value within the last %zu): its final level, the bits skipped and the eye are "
+                "not to be trusted; the chain needs a window of more than %zu bits (--response-bits %zu or more)",
+                setting.c_str(), window, SimulationConfig::SettleTolerance * 100.0, SimulationConfig::SettledTailBits,
+                window, 2 * window);
+}
+
+std::string StudyText::FewBitsWarning(const std::string& setting, const SimulationResult& result)
+{
+    const std::size_t measured = result.Eye.Valid ? result.Eye.BitCount : 0;
+    if (measured >= MinMeasuredBits)
+        return std::string();
+    return Line("%s: the eye and the BER rest on %zu measured bits (after %zu skipped), fewer than %zu (one PRBS7 "
+                "period): patterns are missing; give more --bits",
+                setting.c_str(), measured, result.Eye.FirstBit, MinMeasuredBits);
 }

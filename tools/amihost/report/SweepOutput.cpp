@@ -60,6 +60,8 @@ Point SweepOutput::Keep(const std::string& key, const std::string& value, int sa
                  result.Ber};
     point.Density = EyeDensity::Measure(result.Received, result.Eye, samplesPerBit);
     point.Step = {key + " = " + value, std::move(result.RxStep)};
+    point.Settled = result.Settled;
+    point.FewBits = StudyText::FewBitsWarning(key + "=" + value, result);
     return point;
 }
 
@@ -88,8 +90,11 @@ CommandReport SweepOutput::Compose(const Study& study, const std::string& key, s
                                                     "output for a unit input step", StudyText::Conditions(study))},
                     {"sweep.csv", SweepReport::Csv(rows, best)}};
     AddPlots(study, key, points, report.Files);
+    std::vector<std::string> warnings = study.Warnings;
+    for (std::string& warning : StudyText::ChannelWarnings(study))
+        warnings.push_back(std::move(warning));
     report.Text = StudyText::Setting(study);
-    for (const std::string& warning : study.Warnings)
+    for (const std::string& warning : warnings)
         report.Text += "warning     " + warning + "\n";
     report.Text += "parameters  " + study.Parameters + " with " + key + " swept\n\n" +
                    SweepReport::Table(key, rows, best) + "plots in " + r.OutDir + ": steps.svg (step responses), " +
@@ -97,10 +102,16 @@ CommandReport SweepOutput::Compose(const Study& study, const std::string& key, s
                    (r.OwnEyeScale ? "each on its own scale" : "all on one scale") + "), " +
                    SweepReport::BathtubFilePattern(key) + " and bathtubs.svg (bathtubs); table in sweep.csv, "
                    "figures in sweep.json, all on index.html\n";
-    report.Warnings = study.Warnings;
-    for (const SweepReport::Row& row : rows)
-        if (!row.Warning.empty())
-            report.Warnings.push_back(StudyText::LevelWarning(key + "=" + row.Value, row.SteadyLevel, row.Warning));
+    report.Warnings = warnings;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const SweepReport::Row& row = rows[i];
+        const std::string setting = key + "=" + row.Value;
+        for (std::string warning : {StudyText::LevelWarning(setting, row.SteadyLevel, row.Warning),
+                                    StudyText::WindowWarning(setting, study.WindowBits(), points[i].Settled),
+                                    points[i].FewBits})
+            if (!warning.empty())
+                report.Warnings.push_back(std::move(warning));
+    }
     report.Files.emplace_back("sweep.json", SummaryJson::Sweep(study, key, rows, best, report));
     report.Files.emplace_back("index.html", ReportPage::Sweep(study, key, rows, best, report));
     return report;

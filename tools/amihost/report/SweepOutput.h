@@ -24,6 +24,8 @@ public:
         SweepReport::Row Row;
         EyeDensity Density;
         ResponsePlot::Curve Step;
+        bool Settled = true;          // SimulationResult::Settled
+        std::string FewBits;          // StudyText::FewBitsWarning; empty with enough bits
     };
 
     // Setting key=value's point, from its result (its step response is moved out).

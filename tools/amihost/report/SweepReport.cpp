@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 #include "tools/amihost/report/RunReport.h"
 
@@ -20,20 +21,50 @@ std::string Safe(const std::string& text)
     return safe;
 }
 
+// Whether value `a` is the lower setting: numerically where both are
+// numbers, else never (sweep order stands).
+bool Lower(const std::string& a, const std::string& b)
+{
+    char* endA = nullptr;
+    char* endB = nullptr;
+    const double x = std::strtod(a.c_str(), &endA);
+    const double y = std::strtod(b.c_str(), &endB);
+    const bool numbers = !a.empty() && !b.empty() && *endA == '\0' && *endB == '\0';
+    return numbers && x < y;
+}
+
 } // namespace
 
 std::size_t SweepReport::Best(const std::vector<Row>& rows)
 {
-    std::size_t best = rows.size();
+    std::vector<double> score(rows.size(), 0.0);
+    double top = 0.0;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const Row& r = rows[i];
-        if (!r.Eye.Valid || !(r.Eye.Height > 0.0) || !(r.RelativeEye > 0.0) || !r.Warning.empty())
+        const bool useBer = r.Ber.Valid;
+        const double height = useBer ? r.Ber.Height : r.Eye.Height;
+        const double width = useBer ? r.Ber.Width : r.Eye.Width;
+        if (!r.Eye.Valid || !r.Warning.empty() || !(height > 0.0) || !(width > 0.0))
             continue;
-        if (best == rows.size() || r.RelativeEye > rows[best].RelativeEye ||
-            (r.RelativeEye == rows[best].RelativeEye && r.Eye.Width > rows[best].Eye.Width))
+        score[i] = height * width;
+        top = std::max(top, score[i]);
+    }
+    if (!(top > 0.0))
+        return rows.size();
+    std::size_t best = rows.size();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (!(score[i] >= top * (1.0 - NearTie)))
+            continue;
+        if (best == rows.size() || Lower(rows[i].Value, rows[best].Value))
             best = i;
     }
     return best;
+}
+
+const char* SweepReport::BestRule()
+{
+    return "the largest eye at the target BER, height (V) times width (UI); within 2 % of that, the lowest value "
+           "(the least boost); never a setting with a warning";
 }
 
 std::string SweepReport::Csv(const std::vector<Row>& rows, std::size_t best)
@@ -77,7 +108,7 @@ std::string SweepReport::Table(const std::string& key, const std::vector<Row>& r
     }
     if (best < rows.size())
         table += "\n* best for this channel: " + key + "=" + rows[best].Value +
-                 " (largest eye height against the steady swing at the eye)\n";
+                 " (" + BestRule() + ")\n";
     else if (std::any_of(rows.begin(), rows.end(), [](const Row& r) { return r.Eye.Valid && r.Eye.Height > 0.0; }))
         table += "\nno setting without a warning (!) opens the eye on this channel\n";
     else

@@ -21,10 +21,21 @@ public:
         BerResult Ber;            // the eye at the target BER
     };
 
-    // The best row: the largest open eye against the swing, ties to the
-    // wider eye, the first of equals, a row with a Warning never; rows.size()
-    // when there is none.
+    // The best row, by the eye at the target BER (Ber; the measured Eye
+    // where the BER fit is not valid): the largest area of the rectangle
+    // inside its contour,
+    //   Score = Height (V) x Width (UI),
+    // an open eye before any closed one; scores within NearTie of the best
+    // are equal within what the measurement resolves (the width is read on
+    // a grid of 1/spb UI, the height from a fit), and of those the one with
+    // the lowest value wins (the least boost; sweep order for values that
+    // are not numbers). A row with a Warning never; rows.size() when no
+    // row's eye is open.
+    static constexpr double NearTie = 0.02;
     static std::size_t Best(const std::vector<Row>& rows);
+
+    // The rule above in one line, for --help, the table and the docs.
+    static const char* BestRule();
 
     // sweep.csv: setting, de-emphasis, eye height, height over swing, width,
     // best (0/1), the target BER and the eye's height and width at it, the

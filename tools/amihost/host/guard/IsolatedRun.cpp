@@ -1,4 +1,4 @@
-#include "tools/amihost/host/IsolatedRun.h"
+#include "tools/amihost/host/guard/IsolatedRun.h"
 
 #include <cerrno>
 #include <cstring>
@@ -6,12 +6,17 @@
 #if !defined(_WIN32)
 #include <poll.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 #endif
 
 namespace {
+
+// The child's view of the page shared with its parent for Mark: set only in
+// the child (which has only the forking thread), null everywhere else.
+char* childMark = nullptr;
 
 #if !defined(_WIN32)
 // The first byte the child sends: work returned true or false. A child that
@@ -81,9 +86,16 @@ IsolatedRun::Result IsolatedRun::Run(const std::function<bool(std::string& outpu
     result.End = Ending::Returned;
     return result;
 #else
+    // The mark page: MaxMark characters and a terminating 0, zeroed by mmap.
+    void* page = mmap(nullptr, MaxMark + 1, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (page == MAP_FAILED) {
+        result.Reason = std::string("cannot share a page with a process: ") + std::strerror(errno);
+        return result;
+    }
     int ends[2];
     if (pipe(ends) != 0) {
         result.Reason = std::string("cannot make a pipe: ") + std::strerror(errno);
+        munmap(page, MaxMark + 1);
         return result;
     }
     const pid_t child = fork();
@@ -91,9 +103,11 @@ IsolatedRun::Result IsolatedRun::Run(const std::function<bool(std::string& outpu
         result.Reason = std::string("cannot start a process: ") + std::strerror(errno);
         close(ends[0]);
         close(ends[1]);
+        munmap(page, MaxMark + 1);
         return result;
     }
     if (child == 0) {
+        childMark = static_cast<char*>(page);
         close(ends[0]);
         std::string output;
         const bool succeeded = work(output);
@@ -108,6 +122,9 @@ IsolatedRun::Result IsolatedRun::Run(const std::function<bool(std::string& outpu
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
+    const char* mark = static_cast<const char*>(page);
+    result.LastMark.assign(mark, strnlen(mark, MaxMark));
+    munmap(page, MaxMark + 1);
     if (!finished) {
         result.End = Ending::TimedOut;
         result.Output.clear();
@@ -127,6 +144,16 @@ IsolatedRun::Result IsolatedRun::Run(const std::function<bool(std::string& outpu
     }
     return result;
 #endif
+}
+
+void IsolatedRun::Mark(const char* name)
+{
+    if (!childMark)
+        return;
+    std::size_t n = 0;
+    for (; n < MaxMark && name[n] != '\0'; ++n)
+        childMark[n] = name[n];
+    childMark[n] = '\0';
 }
 
 std::string IsolatedRun::SignalName(int signal)

@@ -1,4 +1,4 @@
-#include "tools/amihost/host/LibraryHeader.h"
+#include "tools/amihost/host/guard/LibraryHeader.h"
 
 #include <algorithm>
 #include <cerrno>

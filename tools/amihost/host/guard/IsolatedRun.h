@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -38,10 +39,19 @@ public:
         int ExitStatus = 0;     // Exited: the status given to exit
         std::string Output;     // the bytes work produced (Returned only)
         std::string Reason;     // NotRun: why, one line
+        std::string LastMark;   // the last Mark the child made ("AMI_Init"), empty for none
     };
 
     // Runs work(output) as above.
     static Result Run(const std::function<bool(std::string& output)>& work, double timeoutSeconds = 0.0);
+
+    // Records, in a child of Run, what the work enters next (a model's entry
+    // point), so that a crash names where it happened: the name (up to
+    // MaxMark characters) lands in a page shared with the parent and comes
+    // back as Result::LastMark. Does nothing outside a child (and on
+    // Windows); cheap enough to call before every call into a model.
+    static constexpr std::size_t MaxMark = 63;
+    static void Mark(const char* name);
 
     // "SIGSEGV (Segmentation fault)"-like name of a signal, for reports.
     static std::string SignalName(int signal);
