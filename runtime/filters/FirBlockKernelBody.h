@@ -7,8 +7,10 @@
 //
 // Ops provides: type V of Width doubles; Zero(); Broadcast(double);
 // Load(const double*) and Store(double*, V), both unaligned; Mul(V, V);
-// Add(V, V); a lane set Mask with Lanes(lo, hi) (lanes lo .. hi-1) and
-// Select(Mask, V keep, V take) (take in the mask's lanes, keep elsewhere).
+// Add(V, V); a lane set Mask with Lanes(lo, hi) (lanes lo .. hi-1),
+// Select(Mask, V keep, V take) (take in the mask's lanes, keep elsewhere) and
+// LoadLanes(p, s, lo, hi) (p[s + lane] in lanes lo .. hi-1, zero elsewhere,
+// reading nothing else; s may be negative).
 // Each lane's sum is acc := Mul(tap, sample) + acc, never fused.
 //
 // Layout of the work. A vector of W = Width consecutive outputs y[j .. j+W-1]
@@ -22,7 +24,7 @@
 // s = -(W-1) .. numTaps-1, so lane l meets its taps 0, 1, ..., numTaps-1 in
 // increasing order, as the serial sum does. A step where some lanes have no
 // tap (the first and last W-1) takes the sum only in the lanes that have one,
-// from a zero-padded copy of the taps.
+// and loads only their taps.
 //
 // Why this way round: the rows of a group load each tap vector once and share
 // it, and each row's sample is a scalar broadcast (folded into the multiply
@@ -38,57 +40,21 @@
 namespace TorvaneModelBuilder {
 namespace FirBlockBody {
 
-// The partial steps of one convolution, the same for every row: the W-1
-// before the first full step (s < 0) and those after the last one, each with
-// its tap vector (zeros where a lane has no tap) and the lanes that take it.
-template <typename Ops>
-struct EdgeSteps {
-    static constexpr std::ptrdiff_t Width = static_cast<std::ptrdiff_t>(Ops::Width);
-    static constexpr std::ptrdiff_t MaxSteps = 2 * (Width - 1) + 1;
-
-    typename Ops::V Taps[MaxSteps] = {};
-    typename Ops::Mask Lanes[MaxSteps] = {};
-    std::ptrdiff_t Step[MaxSteps] = {};
-    std::ptrdiff_t HeadCount = 0; // steps before the full ones
-    std::ptrdiff_t Count = 0;     // all of them
-    std::ptrdiff_t FullEnd = 0;   // full steps are s = 0 .. FullEnd-1
-
-    EdgeSteps(const double* taps, std::ptrdiff_t numTaps)
-    {
-        FullEnd = numTaps >= Width ? numTaps - Width + 1 : 0;
-        for (std::ptrdiff_t s = -(Width - 1); s < 0; ++s)
-            Add(taps, numTaps, s);
-        HeadCount = Count;
-        for (std::ptrdiff_t s = FullEnd; s < numTaps; ++s)
-            Add(taps, numTaps, s);
-    }
-
-private:
-    void Add(const double* taps, std::ptrdiff_t numTaps, std::ptrdiff_t s)
-    {
-        const std::ptrdiff_t lo = s < 0 ? -s : 0;
-        const std::ptrdiff_t hi = numTaps - s < Width ? numTaps - s : Width;
-        if (lo >= hi)
-            return; // no lane has a tap (only with no taps at all)
-        double padded[Ops::Width];
-        for (std::ptrdiff_t l = 0; l < Width; ++l)
-            padded[l] = l >= lo && l < hi ? taps[s + l] : 0.0;
-        Taps[Count] = Ops::Load(padded);
-        Lanes[Count] = Ops::Lanes(static_cast<int>(lo), static_cast<int>(hi));
-        Step[Count] = s;
-        ++Count;
-    }
-};
-
-// One partial step of every row: the sum taken only in the lanes that have a tap.
+// One partial step s of every row: lanes lo .. hi-1 have a tap (s + lane in
+// 0 .. numTaps-1) and take the sum, the others keep theirs. The taps of the
+// other lanes are neither read nor used.
 template <typename Ops, int Rows>
-inline void EdgeStep(typename Ops::V (&acc)[Rows], const EdgeSteps<Ops>& edges, std::ptrdiff_t e,
-                     const double* x)
+inline void EdgeStep(typename Ops::V (&acc)[Rows], const double* taps, std::ptrdiff_t numTaps,
+                     std::ptrdiff_t s, const double* x)
 {
-    const typename Ops::V tap = edges.Taps[e];
-    const double* xs = x - edges.Step[e];
+    constexpr std::ptrdiff_t Width = static_cast<std::ptrdiff_t>(Ops::Width);
+    const int lo = static_cast<int>(s < 0 ? -s : 0);
+    const int hi = static_cast<int>(numTaps - s < Width ? numTaps - s : Width);
+    const typename Ops::Mask lanes = Ops::Lanes(lo, hi);
+    const typename Ops::V tap = Ops::LoadLanes(taps, s, lo, hi);
+    const double* xs = x - s;
     for (int r = 0; r < Rows; ++r)
-        acc[r] = Ops::Select(edges.Lanes[e], acc[r],
+        acc[r] = Ops::Select(lanes, acc[r],
                              Ops::Add(Ops::Mul(tap, Ops::Broadcast(xs[r * Ops::Width])), acc[r]));
 }
 
@@ -97,23 +63,27 @@ inline void EdgeStep(typename Ops::V (&acc)[Rows], const EdgeSteps<Ops>& edges, 
 // lanes are stored (all W of them but at the end of a block); the others
 // read past the block's last sample and are thrown away.
 template <typename Ops, int Rows>
-inline void ConvolveRows(const double* taps, const EdgeSteps<Ops>& edges, const double* x,
-                         double* y, std::size_t lastLanes)
+inline void ConvolveRows(const double* taps, std::ptrdiff_t numTaps, const double* x, double* y,
+                         std::size_t lastLanes)
 {
     using V = typename Ops::V;
+    constexpr std::ptrdiff_t Width = static_cast<std::ptrdiff_t>(Ops::Width);
     V acc[Rows];
     for (int r = 0; r < Rows; ++r)
         acc[r] = Ops::Zero();
-    for (std::ptrdiff_t e = 0; e < edges.HeadCount; ++e)
-        EdgeStep<Ops, Rows>(acc, edges, e, x);
-    for (std::ptrdiff_t s = 0; s < edges.FullEnd; ++s) {
+    // Full steps s = 0 .. fullEnd-1; before them W-1 partial ones, after
+    // them the rest (all partial with fewer taps than lanes).
+    const std::ptrdiff_t fullEnd = numTaps >= Width ? numTaps - Width + 1 : 0;
+    for (std::ptrdiff_t s = numTaps > 0 ? 1 - Width : 0; s < 0; ++s)
+        EdgeStep<Ops, Rows>(acc, taps, numTaps, s, x);
+    for (std::ptrdiff_t s = 0; s < fullEnd; ++s) {
         const V tap = Ops::Load(taps + s);
         const double* xs = x - s;
         for (int r = 0; r < Rows; ++r)
             acc[r] = Ops::Add(Ops::Mul(tap, Ops::Broadcast(xs[r * Ops::Width])), acc[r]);
     }
-    for (std::ptrdiff_t e = edges.HeadCount; e < edges.Count; ++e)
-        EdgeStep<Ops, Rows>(acc, edges, e, x);
+    for (std::ptrdiff_t s = fullEnd; s < numTaps; ++s)
+        EdgeStep<Ops, Rows>(acc, taps, numTaps, s, x);
 
     for (int r = 0; r + 1 < Rows; ++r)
         Ops::Store(y + r * Ops::Width, acc[r]);
@@ -130,16 +100,16 @@ inline void ConvolveRows(const double* taps, const EdgeSteps<Ops>& edges, const 
 
 // ConvolveRows with `rows` (1 .. Rows) chosen at run time.
 template <typename Ops, int Rows>
-inline void ConvolveSomeRows(std::size_t rows, const double* taps, const EdgeSteps<Ops>& edges,
+inline void ConvolveSomeRows(std::size_t rows, const double* taps, std::ptrdiff_t numTaps,
                              const double* x, double* y, std::size_t lastLanes)
 {
     if constexpr (Rows > 1) {
         if (rows < static_cast<std::size_t>(Rows)) {
-            ConvolveSomeRows<Ops, Rows - 1>(rows, taps, edges, x, y, lastLanes);
+            ConvolveSomeRows<Ops, Rows - 1>(rows, taps, numTaps, x, y, lastLanes);
             return;
         }
     }
-    ConvolveRows<Ops, Rows>(taps, edges, x, y, lastLanes);
+    ConvolveRows<Ops, Rows>(taps, numTaps, x, y, lastLanes);
 }
 
 // Block convolution in groups of at most `Rows` rows, each group one walk over
@@ -153,14 +123,23 @@ void Convolve(const double* taps, std::size_t numTaps, const double* x, double* 
 {
     static_assert(Ops::Width - 1 <= FirBlockOverread, "a partial row reads past the block");
     constexpr std::size_t Width = Ops::Width;
-    const EdgeSteps<Ops> edges(taps, static_cast<std::ptrdiff_t>(numTaps));
+    if (count == 1) {
+        // One sum is one chain of dependent additions whatever the width; a
+        // scalar chain has the shortest latency and no partial steps.
+        double acc = 0.0;
+        for (std::size_t k = 0; k < numTaps; ++k)
+            acc = taps[k] * x[-static_cast<std::ptrdiff_t>(k)] + acc;
+        y[0] = acc;
+        return;
+    }
     std::size_t rowsLeft = (count + Width - 1) / Width;
     std::size_t i = 0;
     while (rowsLeft > 0) {
         const std::size_t most = static_cast<std::size_t>(Rows);
         const std::size_t rows = rowsLeft <= most ? rowsLeft : rowsLeft < 2 * most ? rowsLeft / 2 : most;
         const std::size_t lastLanes = rows == rowsLeft ? count - i - (rows - 1) * Width : Width;
-        ConvolveSomeRows<Ops, Rows>(rows, taps, edges, x + i, y + i, lastLanes);
+        ConvolveSomeRows<Ops, Rows>(rows, taps, static_cast<std::ptrdiff_t>(numTaps), x + i, y + i,
+                                    lastLanes);
         i += rows * Width;
         rowsLeft -= rows;
     }

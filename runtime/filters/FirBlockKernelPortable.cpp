@@ -18,6 +18,10 @@ struct ScalarOps {
     using Mask = bool;
     static Mask Lanes(int lo, int hi) { return lo < hi; }
     static V Select(Mask m, V keep, V take) { return m ? take : keep; }
+    static V LoadLanes(const double* p, std::ptrdiff_t s, int lo, int hi)
+    {
+        return lo < hi ? p[s] : 0.0;
+    }
 };
 
 } // namespace

@@ -9,24 +9,24 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 namespace TorvaneModelBuilder {
 namespace {
 
-// Lanes lo .. hi-1 of a vector mask set (every bit), the others clear, read
-// by `load` from doubles that carry those bit patterns.
-template <typename Mask, typename LoadFn>
-Mask LaneMask(int lo, int hi, LoadFn load)
+// Vector masks of lanes lo .. hi-1 (every bit set) cut from two ramps: the
+// eight doubles from RampUp + 8 - lo have lanes lo and up set, those from
+// RampDown + 8 - hi lanes below hi.
+alignas(64) constexpr std::int64_t RampUp[16] = {0, 0, 0, 0, 0, 0, 0, 0,
+                                                 -1, -1, -1, -1, -1, -1, -1, -1};
+alignas(64) constexpr std::int64_t RampDown[16] = {-1, -1, -1, -1, -1, -1, -1, -1,
+                                                   0, 0, 0, 0, 0, 0, 0, 0};
+
+// p + s as an address, without forming a pointer outside p's array in the
+// language's sense (s may be negative; only lanes at p[0] and up are read).
+inline const double* Shifted(const double* p, std::ptrdiff_t s)
 {
-    constexpr std::size_t Width = sizeof(Mask) / sizeof(double);
-    double lanes[Width];
-    for (std::size_t l = 0; l < Width; ++l) {
-        const int lane = static_cast<int>(l);
-        const std::uint64_t bits = lane >= lo && lane < hi ? ~std::uint64_t{0} : 0;
-        std::memcpy(&lanes[l], &bits, sizeof(double));
-    }
-    return load(lanes);
+    return reinterpret_cast<const double*>(reinterpret_cast<std::uintptr_t>(p) +
+                                           static_cast<std::uintptr_t>(s) * sizeof(double));
 }
 
 struct Sse2Ops {
@@ -41,11 +41,17 @@ struct Sse2Ops {
     using Mask = __m128d;
     static Mask Lanes(int lo, int hi)
     {
-        return LaneMask<Mask>(lo, hi, [](const double* p) { return Load(p); });
+        const __m128i up = _mm_loadu_si128(reinterpret_cast<const __m128i*>(RampUp + 8 - lo));
+        const __m128i down = _mm_loadu_si128(reinterpret_cast<const __m128i*>(RampDown + 8 - hi));
+        return _mm_castsi128_pd(_mm_and_si128(up, down));
     }
     static V Select(Mask m, V keep, V take)
     {
         return _mm_or_pd(_mm_and_pd(m, take), _mm_andnot_pd(m, keep));
+    }
+    static V LoadLanes(const double* p, std::ptrdiff_t s, int lo, int hi)
+    {
+        return _mm_set_pd(lo <= 1 && 1 < hi ? p[s + 1] : 0.0, lo <= 0 && 0 < hi ? p[s] : 0.0);
     }
 };
 
@@ -62,9 +68,16 @@ struct Avx2Ops {
     using Mask = __m256d;
     static Mask Lanes(int lo, int hi)
     {
-        return LaneMask<Mask>(lo, hi, [](const double* p) { return Load(p); });
+        const __m256i up = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(RampUp + 8 - lo));
+        const __m256i down =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(RampDown + 8 - hi));
+        return _mm256_castsi256_pd(_mm256_and_si256(up, down));
     }
     static V Select(Mask m, V keep, V take) { return _mm256_blendv_pd(keep, take, m); }
+    static V LoadLanes(const double* p, std::ptrdiff_t s, int lo, int hi)
+    {
+        return _mm256_maskload_pd(Shifted(p, s), _mm256_castpd_si256(Lanes(lo, hi)));
+    }
 };
 #endif
 
@@ -84,6 +97,10 @@ struct Avx512Ops {
         return static_cast<Mask>(((1u << hi) - 1u) & ~((1u << lo) - 1u));
     }
     static V Select(Mask m, V keep, V take) { return _mm512_mask_blend_pd(m, keep, take); }
+    static V LoadLanes(const double* p, std::ptrdiff_t s, int lo, int hi)
+    {
+        return _mm512_maskz_loadu_pd(Lanes(lo, hi), Shifted(p, s));
+    }
 };
 #endif
 
