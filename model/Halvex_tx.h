@@ -41,9 +41,9 @@
 // The block path keeps the filters' common input history in one piece, the
 // window: the newest samples, oldest first, with room after them for a chunk,
 // so that no call copies the history out of a ring (at 2047 taps that copy
-// was a sixth of a 32-sample call). Initialize makes it (zeros, as the delay
-// lines); RunBlock appends each chunk and moves the history back to the start
-// only when the room runs out. Run, Setup, Initialize and Finalize mark it
+// was about a seventh of a 32-sample call). Initialize makes it (zeros, as
+// the delay lines); RunBlock appends each chunk and moves the history back
+// to the start only when the room runs out. Run, Setup and Finalize mark it
 // stale, and the next RunBlock reads it again from a delay line, so firings
 // of either kind may follow each other in any order. The sub-blocks are the
 // model's own: a caller who fires a filter directly must not call RunBlock
