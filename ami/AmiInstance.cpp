@@ -89,7 +89,6 @@ bool AmiInstance::Init(double sampleInterval, double bitTime, const char* parame
         return false;
     }
     // The whole-wave path, with the strongest instruction set this processor has.
-    BlockScratch.assign(Model.BlockScratchSize(), 0.0);
     BlockKernels = TorvaneModelBuilder::FirBlockKernelsFor(TorvaneModelBuilder::BestSimdLevel());
     Ready = true;
     return true;
@@ -99,8 +98,8 @@ bool AmiInstance::GetWave(double* wave, std::size_t n, double* clockTimes)
 {
     ClockTimes.resize(n + 1);
     bool ok = true;
-    if (BlockKernels != nullptr && Model.BlockPathApplies(BlockScratch.size()))
-        Model.RunBlock(wave, n, BlockKernels->Convolve, BlockScratch.data());
+    if (BlockKernels != nullptr && Model.BlockPathApplies())
+        Model.RunBlock(wave, n, BlockKernels->Convolve);
     else
         ok = FirePerSample(wave, n);
     // The transmitter records no clock ticks: the list is just the end mark.

@@ -24,7 +24,6 @@ public:
     // per sample); Init picks the strongest this processor runs. Null forces
     // the per-sample path (tests, benchmarks).
     const TorvaneModelBuilder::FirBlockKernels* BlockKernels = nullptr;
-    std::vector<double> BlockScratch; // working memory lent to Model.RunBlock, sized by Init
 
     // Largest tap count per filter that AMI_Init accepts: 16 filters of
     // 262144 taps and their delay lines already take about 67 MB.

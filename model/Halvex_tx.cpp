@@ -49,11 +49,13 @@ Halvex_tx::~Halvex_tx()
 {
     ReleaseLinks();
     ReleaseResponses();
+    ReleaseWindow();
 }
 
 bool Halvex_tx::Setup()
 {
     ReleaseResponses();
+    windowCurrent_ = false; // the taps may change; Initialize sizes the window anew
     bool ok = true;
     const double sampleRate = SamplesPerBit / BitTime;
     for (int j = 0; j < NumFilters; ++j) {
@@ -98,11 +100,26 @@ bool Halvex_tx::Initialize()
     for (int j = 0; j < NumFilters; ++j)
         Connect(LinkArrays[FilterInputLink(j)], *Splitter.Outputs.At(j), Filters[j].Input);
 
-    return EverySubBlock(&DFModel::Initialize);
+    const bool ok = EverySubBlock(&DFModel::Initialize);
+
+    // The window: every delay line now holds zeros, and so does it.
+    ReleaseWindow();
+    windowSource_ = 0;
+    for (int j = 1; j < NumFilters; ++j)
+        if (Filters[j].NumTaps > Filters[windowSource_].NumTaps)
+            windowSource_ = j;
+    const std::int32_t mostTaps = Filters[windowSource_].NumTaps;
+    windowHistory_ = mostTaps > 1 ? static_cast<std::size_t>(mostTaps) - 1 : 0;
+    windowSize_ = windowHistory_ + 2 * BlockChunk + FirBlockOverread;
+    window_ = new double[windowSize_]();
+    windowStart_ = 0;
+    windowCurrent_ = ok;
+    return ok;
 }
 
 bool Halvex_tx::Run()
 {
+    windowCurrent_ = false;
     bool ok = FireInput();
     for (int j = NumFilters - 1; j >= 0; --j)
         ok = Filters[j].Run() && ok;
@@ -128,13 +145,20 @@ bool Halvex_tx::FireSelection()
     return ok;
 }
 
-bool Halvex_tx::BlockPathApplies(std::size_t scratchSize) const
+bool Halvex_tx::BlockPathApplies() const
 {
     for (const TimeResponseFIR& filter : Filters)
         if (!filter.IsPlainConvolution())
             return false;
     for (void* link : LinkArrays)
         if (link == nullptr)
+            return false;
+    // The window as the last Initialize made it for these taps.
+    if (window_ == nullptr || Filters[windowSource_].NumTaps < 1 ||
+        windowHistory_ != static_cast<std::size_t>(Filters[windowSource_].NumTaps) - 1)
+        return false;
+    for (const TimeResponseFIR& filter : Filters)
+        if (static_cast<std::size_t>(filter.NumTaps) - 1 > windowHistory_)
             return false;
     for (const DoubleBuffer* port : {&InputPort, &OutputPort, &AuxOutputPort})
         if (port->Data == nullptr || port->Capacity == 0)
@@ -146,34 +170,28 @@ bool Halvex_tx::BlockPathApplies(std::size_t scratchSize) const
     if (DeSource.InitialDelay < 0 ||
         DeSource.FiringCount < static_cast<std::uint64_t>(DeSource.InitialDelay))
         return false;
-    return FilterSelectedBy(TypeConverterRound::Convert(DeSource.Value)) >= 0 &&
-           scratchSize >= BlockScratchSize();
+    return FilterSelectedBy(TypeConverterRound::Convert(DeSource.Value)) >= 0;
 }
 
-std::size_t Halvex_tx::BlockScratchSize() const
-{
-    std::size_t filterScratch = 0;
-    for (const TimeResponseFIR& filter : Filters)
-        filterScratch = std::max(filterScratch, filter.BlockScratchSize(BlockChunk));
-    return BlockChunk + filterScratch;
-}
-
-void Halvex_tx::RunBlock(double* wave, std::size_t n, FirBlockConvolveFn convolve,
-                         double* scratch)
+void Halvex_tx::RunBlock(double* wave, std::size_t n, FirBlockConvolveFn convolve)
 {
     if (n == 0)
         return;
     const int selected = FilterSelectedBy(TypeConverterRound::Convert(DeSource.Value));
     const double lastInput = wave[n - 1];
-    double* scaled = scratch;                   // the chunk times the gain
-    double* filterScratch = scratch + BlockChunk;
+    if (!windowCurrent_)
+        RefreshWindow();
     for (std::size_t start = 0; start < n; start += BlockChunk) {
         const std::size_t m = std::min(BlockChunk, n - start);
-        InputGain.ScaleBlock(wave + start, scaled, m);
-        Filters[selected].FilterBlock(scaled, wave + start, m, convolve, filterScratch);
+        // The chunk times the gain goes straight after the history: the
+        // selected filter reads both in one piece, the others take it in.
+        double* chunk = window_ + WindowRoomFor(m) + windowHistory_;
+        InputGain.ScaleBlock(wave + start, chunk, m);
+        Filters[selected].FilterHistory(chunk, wave + start, m, convolve);
         for (int j = 0; j < NumFilters; ++j)
             if (j != selected)
-                Filters[j].PushBlock(scaled, m);
+                Filters[j].PushBlock(chunk, m);
+        windowStart_ += m;
     }
     // Only the selected filter's output is realised; the header says why
     // the others' may stay as they are.
@@ -188,11 +206,32 @@ void Halvex_tx::RunBlock(double* wave, std::size_t n, FirBlockConvolveFn convolv
     FireSelection();
 }
 
+void Halvex_tx::RefreshWindow()
+{
+    // After a firing the newest NumTaps - 1 samples sit at logical offsets
+    // L - NumTaps .. L - 2 of a delay line of L = NumTaps + 2.
+    DoubleBuffer& line = Filters[windowSource_].DelayLine;
+    line.ReadBlock(line.Capacity - windowHistory_ - 1, window_, windowHistory_);
+    windowStart_ = 0;
+    windowCurrent_ = true;
+}
+
+std::size_t Halvex_tx::WindowRoomFor(std::size_t m)
+{
+    // The kernel reads up to FirBlockOverread samples past the chunk.
+    if (windowStart_ + windowHistory_ + m + FirBlockOverread > windowSize_) {
+        std::copy(window_ + windowStart_, window_ + windowStart_ + windowHistory_, window_);
+        windowStart_ = 0;
+    }
+    return windowStart_;
+}
+
 bool Halvex_tx::Finalize()
 {
     const bool ok = EverySubBlock(&DFModel::Finalize);
     ReleaseLinks();
     ReleaseResponses();
+    ReleaseWindow();
     return ok;
 }
 
@@ -226,4 +265,14 @@ void Halvex_tx::ReleaseResponses()
         filter.Response = nullptr;
         filter.ResponseTimeStamps = nullptr;
     }
+}
+
+void Halvex_tx::ReleaseWindow()
+{
+    delete[] window_;
+    window_ = nullptr;
+    windowSize_ = 0;
+    windowHistory_ = 0;
+    windowStart_ = 0;
+    windowCurrent_ = false;
 }

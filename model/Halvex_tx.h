@@ -36,8 +36,18 @@
 // 16 before the selector reads any, the caller reads only the ports, and
 // Finalize frees them unread. Filters[j].NewestOutput() gives on demand the
 // value a Run would have left there. The caller chooses the instruction set
-// (the kernel) and lends the scratch memory; the per-sample Run stays the
-// reference.
+// (the kernel); the per-sample Run stays the reference.
+//
+// The block path keeps the filters' common input history in one piece, the
+// window: the newest samples, oldest first, with room after them for a chunk,
+// so that no call copies the history out of a ring (at 2047 taps that copy
+// was about a seventh of a 32-sample call). Initialize makes it (zeros, as
+// the delay lines); RunBlock appends each chunk and moves the history back
+// to the start only when the room runs out. Run, Setup and Finalize mark it
+// stale, and the next RunBlock reads it again from a delay line, so firings
+// of either kind may follow each other in any order. The sub-blocks are the
+// model's own: a caller who fires a filter directly must not call RunBlock
+// before the next Initialize.
 class Halvex_tx : public TorvaneModelBuilder::DFModel {
 public:
     using DoubleBuffer = TorvaneModelBuilder::CircularBuffer<double>;
@@ -94,7 +104,7 @@ public:
         return -1;
     }
 
-    // Samples per RunBlock chunk: the kernel's block, sized for the scratch.
+    // Samples per RunBlock chunk: the kernel's block, sized for the window.
     static constexpr std::size_t BlockChunk = 4096;
 
     Halvex_tx();
@@ -109,20 +119,15 @@ public:
 
     // True when RunBlock equals Run once per sample: every filter a plain
     // convolution with its delay line in place (so all 16 hold one common
-    // history, fired together since Initialize), the links and ports
-    // attached, the constant source past its delay, the rounded de a valid
-    // selector input, and `scratchSize` at least BlockScratchSize(). Otherwise
-    // (an out-of-range de above all) the caller fires Run per sample.
-    bool BlockPathApplies(std::size_t scratchSize) const;
-    // Doubles of scratch that RunBlock needs, at the taps of the last Setup.
-    std::size_t BlockScratchSize() const;
+    // history, fired together since Initialize), the links, ports and window
+    // in place, the constant source past its delay and the rounded de a
+    // valid selector input. Otherwise (an out-of-range de above all) the
+    // caller fires Run per sample.
+    bool BlockPathApplies() const;
     // Filters wave[0 .. n-1] in place as n Runs would (see above for the
     // output links it leaves unrealised), with `convolve` (the caller's
-    // choice of instruction set) and `scratch` (BlockScratchSize() doubles,
-    // lent for the call; it must not overlap the wave). Call only when
-    // BlockPathApplies.
-    void RunBlock(double* wave, std::size_t n, TorvaneModelBuilder::FirBlockConvolveFn convolve,
-                  double* scratch);
+    // choice of instruction set). Call only when BlockPathApplies.
+    void RunBlock(double* wave, std::size_t n, TorvaneModelBuilder::FirBlockConvolveFn convolve);
 
 private:
     // Runs `operation` on Filters[0..15], DeRound, Selector, DeSource,
@@ -136,4 +141,19 @@ private:
     bool FireSelection();
     void ReleaseLinks();
     void ReleaseResponses();
+    // Frees the window and marks it stale.
+    void ReleaseWindow();
+    // The window's history read again from the delay line of a filter with
+    // the most taps, placed at the window's start.
+    void RefreshWindow();
+    // The window's start for a chunk of m samples: where the history now
+    // begins, or 0 after moving it there when the chunk would not fit.
+    std::size_t WindowRoomFor(std::size_t m);
+
+    double* window_ = nullptr;       // owned: windowHistory_ + 2 chunks + overread doubles
+    std::size_t windowSize_ = 0;     // doubles in window_
+    std::size_t windowHistory_ = 0;  // samples of history kept: the most taps of any filter, less 1
+    std::size_t windowStart_ = 0;    // index of the oldest sample of that history
+    int windowSource_ = 0;           // a filter with the most taps, whose delay line refreshes it
+    bool windowCurrent_ = false;     // the history equals the delay lines' newest samples
 };

@@ -141,8 +141,14 @@ void FIR<T, mode>::FilterBlock(const T* in, T* out, std::size_t n, BlockConvolve
     DelayLine.ReadBlock(DelayLine.Capacity - history - 1, scratch, history);
     T* block = scratch + history;
     std::copy(in, in + n, block);
-    convolve(Taps, static_cast<std::size_t>(NumTaps), block, out, n);
-    PushBlock(block, n);
+    FilterHistory(block, out, n, convolve);
+}
+
+template <typename T, int mode>
+void FIR<T, mode>::FilterHistory(const T* x, T* out, std::size_t n, BlockConvolveFn convolve)
+{
+    convolve(Taps, static_cast<std::size_t>(NumTaps), x, out, n);
+    PushBlock(x, n);
 }
 
 template <typename T, int mode>

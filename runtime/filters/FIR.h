@@ -104,6 +104,12 @@ public:
     // `scratch` holds BlockScratchSize(n) elements and overlaps neither in
     // nor out; out may be in. Needs IsPlainConvolution().
     void FilterBlock(const T* in, T* out, std::size_t n, BlockConvolveFn convolve, T* scratch);
+    // FilterBlock over a history that the caller keeps in one piece: x[-1],
+    // x[-2], ... x[-(NumTaps-1)] are the newest NumTaps - 1 samples of the
+    // delay line (what the firings so far leave there), x[0 .. n-1] the new
+    // ones, and x[n .. n + FirBlockOverread - 1] readable. No copy of the
+    // history is made. out overlaps nothing of x. Needs IsPlainConvolution().
+    void FilterHistory(const T* x, T* out, std::size_t n, BlockConvolveFn convolve);
     // The delay line as n firings fed in[0 .. n-1] leave it, without their
     // outputs. Needs IsPlainConvolution().
     void PushBlock(const T* in, std::size_t n);

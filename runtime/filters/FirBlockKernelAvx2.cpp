@@ -8,7 +8,7 @@
 namespace TorvaneModelBuilder {
 
 const FirBlockKernels Avx2Kernels = {SimdLevel::Avx2, "AVX2",
-                                     FirBlockBody::Convolve<Avx2Ops, 8>};
+                                     FirBlockBody::Convolve<Avx2Ops, 12>};
 
 } // namespace TorvaneModelBuilder
 #endif

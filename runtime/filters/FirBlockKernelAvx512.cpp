@@ -8,7 +8,7 @@
 namespace TorvaneModelBuilder {
 
 const FirBlockKernels Avx512Kernels = {SimdLevel::Avx512, "AVX-512",
-                                     FirBlockBody::Convolve<Avx512Ops, 8>};
+                                     FirBlockBody::Convolve<Avx512Ops, 16>};
 
 } // namespace TorvaneModelBuilder
 #endif

@@ -15,6 +15,13 @@ struct ScalarOps {
     static void Store(double* p, V v) { *p = v; }
     static V Mul(V a, V b) { return a * b; }
     static V Add(V a, V b) { return a + b; }
+    using Mask = bool;
+    static Mask Lanes(int lo, int hi) { return lo < hi; }
+    static V Select(Mask m, V keep, V take) { return m ? take : keep; }
+    static V LoadLanes(const double* p, std::ptrdiff_t s, int lo, int hi)
+    {
+        return lo < hi ? p[s] : 0.0;
+    }
 };
 
 } // namespace

@@ -8,7 +8,7 @@
 namespace TorvaneModelBuilder {
 
 const FirBlockKernels Sse2Kernels = {SimdLevel::Sse2, "SSE2",
-                                     FirBlockBody::Convolve<Sse2Ops, 8>};
+                                     FirBlockBody::Convolve<Sse2Ops, 12>};
 
 } // namespace TorvaneModelBuilder
 #endif

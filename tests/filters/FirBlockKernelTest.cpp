@@ -107,3 +107,28 @@ TEST(FirBlockKernel, EveryCountUpToSeventyIsCompleteAndIgnoresWhatLiesPastIt)
         }
     }
 }
+
+// Every tap count about each vector width (fewer taps than lanes, one less,
+// as many, one more) and every count up to three groups of the widest level:
+// the partial first and last steps of each row, the rows shared out between
+// groups and the partial last row, with hostile samples (NaN, infinity, -0)
+// where a lane without a tap would show them.
+TEST(FirBlockKernel, EveryTapCountAboutTheWidthsAndEveryGroupingMatchTheSerialSum)
+{
+    std::mt19937 random(9);
+    for (const FirBlockKernels* kernels : AvailableLevels()) {
+        for (std::size_t numTaps : {1u, 2u, 3u, 4u, 5u, 7u, 8u, 9u, 12u, 15u, 16u, 17u, 33u}) {
+            const std::vector<double> taps = Signal(numTaps, random, true);
+            const std::size_t history = numTaps - 1;
+            const std::vector<double> x = Signal(history + 400 + FirBlockOverread, random, true);
+            for (std::size_t count = 1; count <= 400; count += 1 + count / 40) {
+                std::vector<double> y(count + 1, -7.0);
+                kernels->Convolve(taps.data(), numTaps, x.data() + history, y.data(), count);
+                for (std::size_t i = 0; i < count; ++i)
+                    ASSERT_TRUE(Same(y[i], NaiveOutput(taps, x.data() + history + i)))
+                        << kernels->Name << " taps " << numTaps << " count " << count << " output " << i;
+                ASSERT_EQ(y[count], -7.0) << kernels->Name << " wrote past " << count;
+            }
+        }
+    }
+}

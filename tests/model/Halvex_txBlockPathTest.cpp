@@ -36,20 +36,18 @@ struct PortedModel {
         }
     }
 
-    // RunBlock with the kernels of `kernels` and scratch of this fixture's own.
+    // RunBlock with the kernels of `kernels`, where it applies.
     bool RunBlock(std::vector<double>& wave, const FirBlockKernels& kernels)
     {
-        scratch.assign(model.BlockScratchSize(), 0.0);
-        if (!model.BlockPathApplies(scratch.size()))
+        if (!model.BlockPathApplies())
             return false;
-        model.RunBlock(wave.data(), wave.size(), kernels.Convolve, scratch.data());
+        model.RunBlock(wave.data(), wave.size(), kernels.Convolve);
         return true;
     }
 
     Halvex_tx model;
     double ports[3] = {};
     bool ready = false;
-    std::vector<double> scratch;
 };
 
 // Random waves of several kinds: ordinary levels, runs of zeros, very large
@@ -140,25 +138,58 @@ TEST(Halvex_txBlockPath, StepsAsideOutsideTheNormalState)
     PortedModel model(3);
     ASSERT_TRUE(model.ready);
     Halvex_tx& m = model.model;
-    const std::size_t scratch = m.BlockScratchSize();
-    EXPECT_TRUE(m.BlockPathApplies(scratch));
-    EXPECT_FALSE(m.BlockPathApplies(scratch - 1));
+    EXPECT_TRUE(m.BlockPathApplies());
 
     m.DeSource.Value = 15.5; // rounds to 16: the selector would fail
-    EXPECT_FALSE(m.BlockPathApplies(scratch));
+    EXPECT_FALSE(m.BlockPathApplies());
     m.DeSource.Value = -0.4; // rounds to 0
-    EXPECT_TRUE(m.BlockPathApplies(scratch));
+    EXPECT_TRUE(m.BlockPathApplies());
 
     m.Filters[4].Decimation = 2;
-    EXPECT_FALSE(m.BlockPathApplies(scratch));
+    EXPECT_FALSE(m.BlockPathApplies());
     m.Filters[4].Decimation = 1;
 
-    m.SamplesPerBit = 33.0; // more taps: more scratch
+    m.SamplesPerBit = 33.0; // more taps: the window is too short until Initialize
     ASSERT_TRUE(m.Setup());
+    EXPECT_FALSE(m.BlockPathApplies());
     ASSERT_TRUE(m.Initialize());
-    EXPECT_FALSE(m.BlockPathApplies(scratch));
-    EXPECT_TRUE(m.BlockPathApplies(m.BlockScratchSize()));
+    EXPECT_TRUE(m.BlockPathApplies());
 
-    m.Finalize(); // no links, no delay lines
-    EXPECT_FALSE(m.BlockPathApplies(m.BlockScratchSize()));
+    m.Finalize(); // no links, no delay lines, no window
+    EXPECT_FALSE(m.BlockPathApplies());
+}
+
+// The block path keeps its own copy of the history between calls; firings
+// per sample, a restart and many short calls (whose history must move back
+// to the window's start now and then) come between blocks here, and the
+// block twin must still match a twin fired per sample all along.
+TEST(Halvex_txBlockPath, AgreesWhenPerSampleFiringsAndRestartsComeBetweenBlocks)
+{
+    PortedModel block(6);
+    PortedModel reference(6);
+    ASSERT_TRUE(block.ready && reference.ready);
+    const FirBlockKernels* kernels = FirBlockKernelsFor(BestSimdLevel());
+    std::mt19937 random(21);
+    auto both = [&](std::size_t n, bool blockTwinFiresPerSample) {
+        std::vector<double> a = Wave(n, random);
+        std::vector<double> b = a;
+        if (blockTwinFiresPerSample)
+            block.FirePerSample(a);
+        else
+            ASSERT_TRUE(block.RunBlock(a, *kernels));
+        reference.FirePerSample(b);
+        for (std::size_t i = 0; i < n; ++i)
+            ASSERT_TRUE(SameValue(a[i], b[i])) << "call of " << n << " sample " << i;
+        ASSERT_EQ(FirstDifference(block.model, reference.model, Halvex_tx::FilterSelectedBy(6)), "");
+    };
+    both(500, false);
+    both(37, true);
+    both(9000, false);
+    both(1, true);
+    both(3, false);
+    ASSERT_TRUE(block.model.Initialize());
+    ASSERT_TRUE(reference.model.Initialize());
+    both(100, false);
+    for (int call = 0; call < 300; ++call)
+        both(37, false);
 }
