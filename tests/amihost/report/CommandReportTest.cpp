@@ -24,7 +24,7 @@ TEST(CommandReport, WritesEveryFileIntoAFolderItMakes)
     CommandReport report;
     report.Files = {{"a.csv", "x,y\n1,2\n"}, {"b.svg", std::string(100000, 'b')}};
     std::string error;
-    ASSERT_TRUE(report.Write(dir + "/deep/er", error)) << error;
+    ASSERT_TRUE(report.Write(dir + "/deep/er", OutputFolder::Others::Refuse, error)) << error;
     for (const CommandReport::File& file : report.Files) {
         std::string text;
         ASSERT_TRUE(TextFile::Read(dir + "/deep/er/" + file.first, 1 << 20, text, error)) << error;
@@ -42,7 +42,7 @@ TEST(CommandReport, AFolderThatCannotBeMadeIsRefusedBeforeAnyFile)
     ASSERT_TRUE(TextFile::Write(dir + "/taken", "a file, not a folder", error)) << error;
     CommandReport report;
     report.Files = {{"a.csv", "1\n"}};
-    EXPECT_FALSE(report.Write(dir + "/taken", error));
-    EXPECT_EQ(error.rfind(dir + "/taken: cannot create the output folder", 0), 0u) << error;
+    EXPECT_FALSE(report.Write(dir + "/taken", OutputFolder::Others::Refuse, error));
+    EXPECT_EQ(error, dir + "/taken: the output folder is a file");
     EXPECT_FALSE(fs::exists(dir + "/taken/a.csv"));
 }
