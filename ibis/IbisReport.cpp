@@ -4,26 +4,33 @@
 #include <cstdio>
 #include <map>
 
-std::string IbisReport::Text(const std::vector<Finding>& findings, std::size_t shownPerRule)
+std::string IbisReport::Listing(const std::vector<Finding>& findings, std::size_t& number, int width,
+                                std::size_t shownPerRule)
 {
     std::string text;
     std::map<std::string, std::size_t> perRule; // findings of each rule so far
     std::map<std::string, std::size_t> hidden;  // of those, not listed
-    std::size_t number = 0;
-    char head[64];
+    char head[96];
     for (const Finding& f : findings) {
         ++number;
         if (!f.Rule.empty() && ++perRule[f.Rule] > shownPerRule) {
             ++hidden[f.Rule];
             continue;
         }
-        std::snprintf(head, sizeof head, "%5zu  %-11s  ", number, Finding::Name(f.Severity));
+        std::snprintf(head, sizeof head, "%*zu  %-11s  ", width, number, Finding::Name(f.Severity));
         text += head + f.Text() + "\n";
     }
     for (const auto& [rule, count] : hidden)
-        text += "       and " + std::to_string(count) + " more of rule " + rule + " (" +
-                std::to_string(perRule[rule]) + " in all), not listed\n";
-    return text + Counts(findings) + "\n" + (Failed(findings) ? "Failed" : "Passed") + "\n";
+        text += std::string(static_cast<std::size_t>(width) + 2, ' ') + "and " + std::to_string(count) +
+                " more of rule " + rule + " (" + std::to_string(perRule[rule]) + " in all), not listed\n";
+    return text;
+}
+
+std::string IbisReport::Text(const std::vector<Finding>& findings, std::size_t shownPerRule)
+{
+    std::size_t number = 0;
+    return Listing(findings, number, 5, shownPerRule) + Counts(findings) + "\n" +
+           (Failed(findings) ? "Failed" : "Passed") + "\n";
 }
 
 std::string IbisReport::Counts(const std::vector<Finding>& findings)

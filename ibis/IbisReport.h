@@ -18,6 +18,13 @@ public:
 
     static std::string Text(const std::vector<Finding>& findings, std::size_t shownPerRule = ShownPerRule);
 
+    // The listing alone: each finding "N  LEVEL  text" with N right-aligned
+    // in `width` columns, numbered on from `number` (advanced past every
+    // finding, listed or counted), then one line per rule with findings
+    // past its first `shownPerRule`. Shared by every report of findings.
+    static std::string Listing(const std::vector<Finding>& findings, std::size_t& number, int width,
+                               std::size_t shownPerRule = ShownPerRule);
+
     // "findings: 0 ERROR, 1 WARNING, 0 CAUTION, 2 NOTE, 0 PROGRAM BUG".
     static std::string Counts(const std::vector<Finding>& findings);
 

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
@@ -11,6 +10,7 @@
 #include <set>
 #include <string>
 
+#include "tests/amihost/cli/AmihostProcess.h"
 #include "tools/amihost/signal/TextFile.h"
 
 namespace fs = std::filesystem;
@@ -19,29 +19,8 @@ using Json = nlohmann::json;
 namespace {
 
 const std::string Dir = std::string(AMIHOST_TEST_DIR) + "/files";
-const std::string Tool = std::string("'") + AMIHOST_PATH + "' ";
 const std::string Model = std::string(" '") + HALVEX_MODEL_PATH + "' '" + HALVEX_AMI_PATH + "'";
 const std::string Timing = " --bit-time 78.125e-12 --samples-per-bit 32 --response-bits 48";
-
-struct Outcome {
-    int Status = -1;
-    std::string Output; // standard output and error together
-};
-
-Outcome Amihost(const std::string& arguments)
-{
-    Outcome outcome;
-    FILE* pipe = popen((Tool + arguments + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return outcome;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        outcome.Output.append(buffer, n);
-    const int status = pclose(pipe);
-    outcome.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
-}
 
 std::string Read(const std::string& path)
 {

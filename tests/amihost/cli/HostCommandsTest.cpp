@@ -1,7 +1,6 @@
 // End to end: the built amihost on the built model and on stand-in models.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +16,7 @@
 #include "tests/SharedData.h"
 #include "tools/amihost/channel/DifferentialStripline.h"
 #include "tools/amihost/channel/TouchstoneFile.h"
+#include "tests/amihost/cli/AmihostProcess.h"
 #include "tools/amihost/signal/TextFile.h"
 
 namespace {
@@ -25,28 +25,6 @@ const std::string Dir = std::string(AMIHOST_TEST_DIR) + "/e2e";
 const std::string Model = HALVEX_MODEL_PATH;
 const std::string Ami = HALVEX_AMI_PATH;
 const std::string Timing = " --bit-time 78.125e-12 --samples-per-bit 32";
-
-struct Outcome {
-    int Status;
-    std::string Output; // standard output and error together (unless redirected)
-};
-
-// `errors`: where standard error goes (a shell redirection).
-Outcome Amihost(const std::string& arguments, const std::string& errors = "2>&1")
-{
-    const std::string command = std::string("'") + AMIHOST_PATH + "' " + arguments + " " + errors;
-    Outcome outcome{-1, ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return outcome;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        outcome.Output.append(buffer, n);
-    const int status = pclose(pipe);
-    outcome.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
-}
 
 std::string Write(const std::string& name, const std::string& text)
 {
