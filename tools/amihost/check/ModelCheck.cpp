@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "tools/amihost/check/IsolatedCheck.h"
+#include "tools/amihost/check/SettingLevelsCheck.h"
 #include "tools/amihost/host/AmiSession.h"
 #include "tools/amihost/signal/Stimulus.h"
 
@@ -495,6 +496,8 @@ void ModelCheck::Run(const std::string& library, const AmiFile& ami, const Model
                        [&](KitCheckItem& item) { InitReturnsImpulse(ami, model, parameters, config, item); });
     IsolatedCheck::Run(report, "declared-values", library,
                        [&](KitCheckItem& item) { TryDeclaredValues(model, ami, config, item); });
+    IsolatedCheck::Run(report, "setting-levels", library,
+                       [&](KitCheckItem& item) { SettingLevelsCheck::Run(model, ami, config, item); });
 }
 
 bool ModelCheck::SaysFallback(const std::string& message)

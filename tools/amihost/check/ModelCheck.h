@@ -58,6 +58,10 @@ struct ModelCheckConfig {
 //                         message of falling back (an Error otherwise; any
 //                         other message a Note) and AMI_GetWave takes a
 //                         short wave
+//   setting-levels        every setting of an integer parameter with at most
+//                         64 values, judged on its steady level as sweep
+//                         judges it (SettingLevelsCheck): a Warning for each
+//                         setting that is inverted or far from the others
 // The .ami file's faults are located in it (FileName:LINE), the model's
 // faults on the library.
 class ModelCheck {
