@@ -80,12 +80,16 @@ TEST(ModelCheck, TheBuiltModelPassesEveryCheckAndTellsWhatAStatisticalFlowSees)
     const char* const names[] = {"parameter-names",    "library",        "getwave-exists",
                                  "init-defaults",      "block-independence", "instances-independent",
                                  "repeated-init-close", "clock-end-mark", "init-returns-impulse",
-                                 "declared-values"};
-    ASSERT_EQ(report.Items.size(), 10u) << Listed(report);
-    for (std::size_t i = 0; i < 10; ++i) {
+                                 "declared-values",    "setting-levels"};
+    ASSERT_EQ(report.Items.size(), 11u) << Listed(report);
+    for (std::size_t i = 0; i < 11; ++i)
         EXPECT_EQ(report.Items[i].Name, names[i]);
+    // Every check passes but the settings' steady levels: the measured
+    // responses of a few settings are off at some sample intervals, as the
+    // model's .ami tells (SettingLevelsCheckTest holds which).
+    for (std::size_t i = 0; i < 10; ++i)
         EXPECT_STREQ(report.Items[i].Status(), "PASS") << Listed(report);
-    }
+    EXPECT_STREQ(report.Items[10].Status(), "WARN") << Listed(report);
     EXPECT_FALSE(report.Failed());
     EXPECT_EQ(FindingsOf(report, "init-returns-impulse"),
               "NOTE m.ami:10: AMI_Init returns no impulse: a statistical (Init-only) flow sees none of this model's "

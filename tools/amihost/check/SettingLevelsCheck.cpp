@@ -37,7 +37,7 @@ std::optional<double> SteadyLevel(const AmiModel& model, const AmiFile& ami, con
         !model.GetWave)
         return std::nullopt;
     const std::size_t perBit = static_cast<std::size_t>(config.SamplesPerBit);
-    std::vector<double> wave(std::max(config.Bits, SettingLevelsCheck::StepAt + 1) * perBit, 1.0);
+    std::vector<double> wave(std::max(config.Bits, SettingLevelsCheck::MinBits) * perBit, 1.0);
     std::fill(wave.begin(), wave.begin() + static_cast<std::ptrdiff_t>(SettingLevelsCheck::StepAt * perBit), 0.0);
     if (!session.Process(wave, config.BlockSize, {}, error))
         return std::nullopt;

@@ -19,13 +19,15 @@
 // AMI_Init or AMI_GetWave refuses is left to declared-values.
 //
 // Steady level: the model's last output sample for a unit step (0 for the
-// first StepAt bits, then 1) of config.Bits bits at config.SamplesPerBit
+// first StepAt bits, then 1) of config.Bits bits, at least MinBits (a short
+// --bits must not cut a model's memory short), at config.SamplesPerBit
 // samples a bit and config.BitTime seconds a bit, through AMI_GetWave in
 // blocks of config.BlockSize (the model alone, no channel).
 class SettingLevelsCheck {
 public:
     static constexpr std::size_t MaxSettings = 64; // a parameter with more is not swept
     static constexpr std::size_t StepAt = 8;       // bits of 0 before the step
+    static constexpr std::size_t MinBits = 512;    // the step's run at least, whatever config.Bits says
 
     static void Run(const AmiModel& model, const AmiFile& ami, const ModelCheckConfig& config, KitCheckItem& item);
 
