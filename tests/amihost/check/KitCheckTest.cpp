@@ -71,7 +71,7 @@ TEST(KitCheck, TheWholeKitPassesWithItsModelCheckedThroughTheLinuxLine)
               "Halvex_tx\n");
     EXPECT_EQ(report.Items[5].Summary,
               "Linux_gcc_64 (line 101): " + dir + "/Halvex_tx_x64.so with " + dir + "/Halvex_tx.ami");
-    EXPECT_EQ(report.Items.back().Name, "declared-values");
+    EXPECT_EQ(report.Items.back().Name, "setting-levels");
 }
 
 TEST(KitCheck, ARemovedLibraryFailsTheCheckNamingTheFile)
@@ -85,7 +85,7 @@ TEST(KitCheck, ARemovedLibraryFailsTheCheckNamingTheFile)
                                  "(no file " + dir + "/Halvex_tx_x64.dll)\n"),
               std::string::npos)
         << Listed(noDll);
-    EXPECT_EQ(noDll.Items.back().Name, "declared-values"); // the Linux model is still checked
+    EXPECT_EQ(noDll.Items.back().Name, "setting-levels"); // the Linux model is still checked
 
     fs::remove(dir + "/Halvex_tx_x64.so");
     const KitCheckReport neither = FromIbis(dir);
