@@ -61,6 +61,6 @@ private:
     // "FILE:LINE: parameter PATH" for the line of `node`.
     std::string Where(const AmiNode& node, const AmiParameterDefinition& d) const;
 
-    const std::string& fileName_;
+    std::string fileName_; // a copy: a caller may name the file with a temporary
     std::vector<std::string> path_; // of the group being read, Model_Specific left out
 };
