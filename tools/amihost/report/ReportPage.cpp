@@ -140,11 +140,12 @@ std::string ReportPage::Sweep(const Study& study, const std::string& key, const 
 {
     HtmlPage page("amihost sweep: " + study.Ami.RootName + ", every " + key, StudyText::Conditions(study));
     if (best < rows.size())
-        page.Paragraph("Best for this channel: " + key + "=" + rows[best].Value + ", with the largest eye height "
-                       "against the steady swing at the eye (" + Format("%.3f", rows[best].RelativeEye) +
-                       "; eye height " + Format("%.4f", rows[best].Eye.Height) + " V, width " +
-                       Format("%.3f", rows[best].Eye.Width) + " UI). Settings are compared on equalisation, not "
-                       "on gain; ties go to the wider eye, and a setting with a warning is never best.");
+        page.Paragraph("Best for this channel: " + key + "=" + rows[best].Value + ": the eye at BER " +
+                       Format("%g", rows[best].Ber.TargetBer) + " is " +
+                       Format("%.4f", rows[best].Ber.Valid ? rows[best].Ber.Height : rows[best].Eye.Height) +
+                       " V high and " +
+                       Format("%.3f", rows[best].Ber.Valid ? rows[best].Ber.Width : rows[best].Eye.Width) +
+                       " UI wide. The rule: " + SweepReport::BestRule() + ".");
     else
         page.Paragraph("No setting without a warning opens the eye on this channel.");
     page.Warnings(report.Warnings);

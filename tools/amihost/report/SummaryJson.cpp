@@ -177,8 +177,7 @@ std::string SummaryJson::Sweep(const Study& study, const std::string& key, const
     Json out;
     out["swept"] = key;
     out["best"] = best < rows.size() ? Json(rows[best].Value) : Json(nullptr);
-    out["best_rule"] = "largest eye height against the steady swing at the eye, ties to the wider eye; "
-                       "never a setting with a warning";
+    out["best_rule"] = SweepReport::BestRule();
     out["settings"] = settings;
     json["results"] = out;
     json["warnings"] = report.Warnings;
