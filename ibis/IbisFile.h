@@ -62,7 +62,7 @@ struct IbisExecutableChoice {
 // and [Algorithmic Model], the [Model Selector]s, and the named definitions
 // ([Submodel], [Define Package Model], [Begin Board Description]) with the
 // keywords inside them. Every keyword line is kept with its line, those that
-// no version of IBIS has apart; the data of keywords not kept ([Model Spec],
+// no version of IBIS has apart; the data of keywords not kept ([Model_Spec],
 // [Receiver Thresholds], matrices, ...) are passed over. Syntax:
 // IbisReader. A fault of syntax gives one line "FILE:LINE: what" (the first
 // in the file) and leaves the file empty; an unknown keyword is no fault of

@@ -24,8 +24,8 @@ const IbisKeywords::Info Keywords[] = {
     {"series current", 300}, {"series mosfet", 300}, {"r series", 300}, {"l series", 300},
     {"rl series", 300}, {"c series", 300}, {"lc series", 300}, {"rc series", 300}, {"on", 300},
     {"off", 300}, {"begin board description", 300}, {"end board description", 300}, {"pin list", 300},
-    {"path description", 300}, {"reference designator map", 300}, {"model spec", 300},
-    {"add submodel", 300}, {"submodel", 300}, {"submodel spec", 300}, {"gnd pulse table", 300},
+    {"path description", 300}, {"reference designator map", 300}, {"model_spec", 300},
+    {"add submodel", 300}, {"submodel", 300}, {"submodel_spec", 300}, {"gnd pulse table", 300},
     {"power pulse table", 300}, {"driver schedule", 300}, {"ttgnd", 300}, {"ttpower", 300},
     {"alternate package models", 300}, {"end alternate package models", 300}, {"external reference", 300},
     // 4.0: receiver thresholds and test data.
@@ -48,12 +48,23 @@ const IbisKeywords::Info Keywords[] = {
     {"end interconnect model", 700}, {"interconnect model group", 700}, {"end interconnect model group", 700},
 };
 
+// In a keyword an underscore and a blank are the same character, so the
+// table may write either; `name` comes normalised (IbisSyntax::KeywordName).
+bool SameKeyword(const std::string& name, const char* entry)
+{
+    std::size_t i = 0;
+    for (; i < name.size() && entry[i] != '\0'; ++i)
+        if (name[i] != entry[i] && !(name[i] == ' ' && entry[i] == '_'))
+            return false;
+    return i == name.size() && entry[i] == '\0';
+}
+
 } // namespace
 
 const IbisKeywords::Info* IbisKeywords::Find(const std::string& name)
 {
     for (const Info& info : Keywords)
-        if (name == info.Name)
+        if (SameKeyword(name, info.Name))
             return &info;
     return nullptr;
 }

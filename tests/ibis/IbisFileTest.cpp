@@ -331,7 +331,7 @@ TEST(IbisFile, UnusedKeywordsAndSectionsAreSkippedWithoutLendingThemTheirContent
                               "[Model] io\n"
                               "Vinl = 0.8V\n"
                               "C_comp_pullup 1p 1p 1p\n"
-                              "[Model Spec]\n"
+                              "[Model_Spec]\n"
                               "Vinh 1 1 1\n"
                               "[Rising Waveform]\n"
                               "R_fixture = 50\n"
