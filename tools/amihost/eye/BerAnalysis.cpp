@@ -51,20 +51,39 @@ void OpenRun(const std::vector<double>& opening, std::size_t best, double& start
                : static_cast<double>(high) + opening[high] / (opening[high] - opening[high + 1]);
 }
 
-// Without a random part: the measured height at each phase j (offset
-// Latency - spb + j) over every bit from FirstBit whose sample lies in the
-// wave, as EyeAnalysis::HeightAt takes it; the centre is the eye's own.
-BerResult Bounded(const std::vector<double>& wave, const std::vector<int>& bits, std::size_t spb,
-                  const EyeResult& eye, double targetBer)
+// Without a random part: the bathtub of measured openings, opening[i] at
+// offset Latency - spb / 2 + i from the bit's start (i = 0 .. spb; -inf
+// where a symbol is missing); the centre is the eye's own.
+BerResult Bounded(const std::vector<double>& opening, std::size_t spb, const EyeResult& eye, double targetBer)
 {
     BerResult ber;
     ber.TargetBer = targetBer;
-    const double inf = std::numeric_limits<double>::infinity();
     const std::size_t before = spb / 2;
     ber.Best = before;
     for (std::size_t i = 0; i <= spb; ++i) {
-        // Offset from the eye's latency: i - before samples.
-        const long offset = static_cast<long>(eye.Latency) + static_cast<long>(i) - static_cast<long>(before);
+        ber.Phase.push_back((static_cast<double>(i) - static_cast<double>(before)) / static_cast<double>(spb));
+        ber.Opening.push_back(opening[i]);
+        ber.Ber.push_back(opening[i] > 0.0 ? 0.0 : 0.5);
+    }
+    ber.Valid = true;
+    ber.BitCount = eye.BitCount;
+    ber.Height = eye.Height;
+    ber.Width = eye.Width;
+    ber.OneLevel = eye.Threshold + eye.Height / 2.0;
+    ber.ZeroLevel = eye.Threshold - eye.Height / 2.0;
+    return ber;
+}
+
+// The measured openings of Bounded over every bit from FirstBit whose
+// sample lies in the wave, as EyeAnalysis::HeightAt takes them.
+std::vector<double> MeasuredOpenings(const std::vector<double>& wave, const std::vector<int>& bits, std::size_t spb,
+                                     const EyeResult& eye)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const long before = static_cast<long>(spb / 2);
+    std::vector<double> opening;
+    for (std::size_t i = 0; i <= spb; ++i) {
+        const long offset = static_cast<long>(eye.Latency) + static_cast<long>(i) - before;
         double lowestOne = inf;
         double highestZero = -inf;
         for (std::size_t k = eye.FirstBit; k < bits.size(); ++k) {
@@ -77,50 +96,24 @@ BerResult Bounded(const std::vector<double>& wave, const std::vector<int>& bits,
             extreme = bits[k] ? std::min(extreme, wave[static_cast<std::size_t>(at)])
                               : std::max(extreme, wave[static_cast<std::size_t>(at)]);
         }
-        const double opening = lowestOne - highestZero; // -inf where a symbol is missing
-        ber.Phase.push_back((static_cast<double>(i) - static_cast<double>(before)) / static_cast<double>(spb));
-        ber.Opening.push_back(opening);
-        ber.Ber.push_back(opening > 0.0 ? 0.0 : 0.5);
+        opening.push_back(lowestOne - highestZero); // -inf where a symbol is missing
     }
-    ber.Valid = true;
-    ber.BitCount = eye.BitCount;
-    ber.Height = eye.Height;
-    ber.Width = eye.Width;
-    ber.OneLevel = eye.Threshold + eye.Height / 2.0;
-    ber.ZeroLevel = eye.Threshold - eye.Height / 2.0;
-    return ber;
+    return opening;
 }
 
-} // namespace
-
-BerResult BerAnalysis::Measure(const std::vector<double>& wave, const std::vector<int>& bits, int samplesPerBit,
-                               const EyeResult& eye, double targetBer, RandomPart random)
+// With a random part: the bathtub from the tails fitted at the 2 spb + 1
+// offsets Latency - spb + j (tails[2 j] the ones', tails[2 j + 1] the
+// zeros'), over `bitCount` bits.
+BerResult Fitted(const std::vector<GaussianTail>& tails, std::size_t spb, std::size_t bitCount, double targetBer)
 {
     BerResult ber;
     ber.TargetBer = targetBer;
-    if (!eye.Valid || samplesPerBit < 1 || !(targetBer > 0.0 && targetBer < 0.5))
-        return ber;
-    const std::size_t spb = static_cast<std::size_t>(samplesPerBit);
-    if (random == RandomPart::Absent)
-        return Bounded(wave, bits, spb, eye, targetBer);
-    // Offsets Latency - spb + j, j = 0 .. 2 spb, of the bits from FirstBit
-    // (at least 1, so no offset reaches before the wave) whose every offset
-    // lies inside the wave.
-    const std::size_t first = std::max<std::size_t>(eye.FirstBit, 1);
-    std::size_t end = first;
-    while (end < bits.size() && end * spb + eye.Latency + spb < wave.size())
-        ++end;
     const double z = GaussianQ::InverseQ(targetBer);
     std::vector<double> ratio(2 * spb + 1);
     std::vector<double> opening(2 * spb + 1);
-    std::vector<GaussianTail> tails(2 * (2 * spb + 1));
-    std::vector<double> ones;
-    std::vector<double> zeros;
     for (std::size_t j = 0; j <= 2 * spb; ++j) {
-        GaussianTail& one = tails[2 * j];
-        GaussianTail& zero = tails[2 * j + 1];
-        if (!FitPhase(wave, bits, spb, first, end, eye.Latency + j, ones, zeros, one, zero))
-            return ber;
+        const GaussianTail& one = tails[2 * j];
+        const GaussianTail& zero = tails[2 * j + 1];
         opening[j] = one.LowerLevel(targetBer) - zero.UpperLevel(targetBer);
         ratio[j] = ErrorRatio(one, zero, opening[j], z);
     }
@@ -143,7 +136,7 @@ BerResult BerAnalysis::Measure(const std::vector<double>& wave, const std::vecto
         ber.Opening.push_back(opening[from + i]);
     }
     ber.Valid = true;
-    ber.BitCount = end - first;
+    ber.BitCount = bitCount;
     ber.Height = ber.Opening[ber.Best];
     ber.OneLevel = tails[2 * (from + ber.Best)].LowerLevel(targetBer);
     ber.ZeroLevel = tails[2 * (from + ber.Best) + 1].UpperLevel(targetBer);
@@ -152,4 +145,68 @@ BerResult BerAnalysis::Measure(const std::vector<double>& wave, const std::vecto
         ber.Width = std::min(1.0, (stop - start) / static_cast<double>(spb));
     }
     return ber;
+}
+
+bool Measurable(const EyeResult& eye, int samplesPerBit, double targetBer)
+{
+    return eye.Valid && samplesPerBit >= 1 && targetBer > 0.0 && targetBer < 0.5;
+}
+
+} // namespace
+
+BerResult BerAnalysis::Measure(const std::vector<double>& wave, const std::vector<int>& bits, int samplesPerBit,
+                               const EyeResult& eye, double targetBer, RandomPart random)
+{
+    BerResult ber;
+    ber.TargetBer = targetBer;
+    if (!Measurable(eye, samplesPerBit, targetBer))
+        return ber;
+    const std::size_t spb = static_cast<std::size_t>(samplesPerBit);
+    if (random == RandomPart::Absent)
+        return Bounded(MeasuredOpenings(wave, bits, spb, eye), spb, eye, targetBer);
+    // Offsets Latency - spb + j, j = 0 .. 2 spb, of the bits from FirstBit
+    // (at least 1, so no offset reaches before the wave) whose every offset
+    // lies inside the wave.
+    const std::size_t first = std::max<std::size_t>(eye.FirstBit, 1);
+    std::size_t end = first;
+    while (end < bits.size() && end * spb + eye.Latency + spb < wave.size())
+        ++end;
+    std::vector<GaussianTail> tails(2 * (2 * spb + 1));
+    std::vector<double> ones;
+    std::vector<double> zeros;
+    for (std::size_t j = 0; j <= 2 * spb; ++j)
+        if (!FitPhase(wave, bits, spb, first, end, eye.Latency + j, ones, zeros, tails[2 * j], tails[2 * j + 1]))
+            return ber;
+    return Fitted(tails, spb, end - first, targetBer);
+}
+
+BerResult BerAnalysis::Measure(const EyeAccumulator& stats, const EyeResult& eye, double targetBer,
+                               RandomPart random)
+{
+    BerResult ber;
+    ber.TargetBer = targetBer;
+    const int samplesPerBit = stats.SamplesPerBit();
+    if (!Measurable(eye, samplesPerBit, targetBer))
+        return ber;
+    const long spb = samplesPerBit;
+    // Index in the accumulator of offset Latency + delta; the offsets needed
+    // must all have been kept.
+    const long base = static_cast<long>(eye.Latency) - stats.First();
+    auto index = [&](long delta) { return static_cast<std::size_t>(base + delta); };
+    const bool bounded = random == RandomPart::Absent;
+    const long low = bounded ? -(spb / 2) : -spb;
+    const long high = bounded ? spb - spb / 2 : spb;
+    if (base + low < 0 || base + high >= static_cast<long>(stats.Offsets()))
+        return ber;
+    if (bounded) {
+        std::vector<double> opening;
+        for (long i = 0; i <= spb; ++i)
+            opening.push_back(stats.HeightAt(index(i - spb / 2)));
+        return Bounded(opening, static_cast<std::size_t>(spb), eye, targetBer);
+    }
+    std::vector<GaussianTail> tails(2 * (2 * static_cast<std::size_t>(spb) + 1));
+    for (long j = 0; j <= 2 * spb; ++j)
+        if (!stats.FitTails(index(j - spb), tails[2 * j], tails[2 * j + 1]))
+            return ber;
+    return Fitted(tails, static_cast<std::size_t>(spb), stats.BitsMeasured(), targetBer);
 }

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "tools/amihost/eye/EyeAccumulator.h"
 #include "tools/amihost/eye/EyeAnalysis.h"
 
 // The bathtub of a received NRZ wave whose symbols are known, and the eye's
@@ -64,4 +65,11 @@ public:
     // samples at every phase lie inside the wave. 0 < targetBer < 1/2.
     static BerResult Measure(const std::vector<double>& wave, const std::vector<int>& bits, int samplesPerBit,
                              const EyeResult& eye, double targetBer, RandomPart random = RandomPart::Present);
+
+    // The same from the statistics of a streamed wave, which must hold the
+    // offsets eye.Latency - spb .. eye.Latency + spb (with tails, for a
+    // random part); the bits are the accumulator's, the same at every
+    // offset. Not valid when an offset is missing.
+    static BerResult Measure(const EyeAccumulator& stats, const EyeResult& eye, double targetBer,
+                             RandomPart random = RandomPart::Present);
 };

@@ -30,6 +30,14 @@ public:
     static EyeResult Measure(const std::vector<double>& wave, const std::vector<int>& bits, int samplesPerBit,
                              std::size_t skipBits, std::size_t maxLatency);
 
+    // The search and the width above over heights already measured:
+    // height[j] at latency j0 + j (-inf where not measured), the best among
+    // j = from .. to (inside height). Latency is that j (the caller adds
+    // j0), Height its height; Threshold, FirstBit and BitCount are the
+    // caller's to fill. Valid when the best height is finite.
+    static EyeResult FromHeights(const std::vector<double>& height, std::size_t from, std::size_t to,
+                                 int samplesPerBit);
+
     // height(d) as defined above; -inf when no bit of one symbol is there.
     static double HeightAt(const std::vector<double>& wave, const std::vector<int>& bits, int samplesPerBit,
                            std::size_t skipBits, std::size_t latency, std::size_t* count = nullptr,

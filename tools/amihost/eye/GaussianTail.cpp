@@ -7,15 +7,27 @@
 
 std::size_t GaussianTail::Count(std::size_t n)
 {
-    return std::max(MinPoints, static_cast<std::size_t>(std::ceil(static_cast<double>(n) * Share)));
+    const std::size_t share = static_cast<std::size_t>(std::ceil(static_cast<double>(n) * Share));
+    return std::min(MaxPoints, std::max(MinPoints, share));
 }
 
 bool GaussianTail::FitLower(std::vector<double>& values, GaussianTail& tail)
 {
-    const std::size_t n = values.size();
+    return FitLowerOf(values, values.size(), tail);
+}
+
+bool GaussianTail::FitUpper(std::vector<double>& values, GaussianTail& tail)
+{
+    return FitUpperOf(values, values.size(), tail);
+}
+
+bool GaussianTail::FitLowerOf(std::vector<double>& values, std::size_t n, GaussianTail& tail)
+{
     if (n < 2 * MinPoints)
         return false;
     const std::size_t count = std::min(n, Count(n));
+    if (values.size() < count)
+        return false;
     std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(count - 1), values.end());
     std::sort(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(count));
     // Least squares of v on z over the points, centred for accuracy.
@@ -44,11 +56,11 @@ bool GaussianTail::FitLower(std::vector<double>& values, GaussianTail& tail)
     return true;
 }
 
-bool GaussianTail::FitUpper(std::vector<double>& values, GaussianTail& tail)
+bool GaussianTail::FitUpperOf(std::vector<double>& values, std::size_t n, GaussianTail& tail)
 {
     for (double& v : values)
         v = -v;
-    const bool fitted = FitLower(values, tail);
+    const bool fitted = FitLowerOf(values, n, tail);
     for (double& v : values)
         v = -v;
     tail.Mean = -tail.Mean;

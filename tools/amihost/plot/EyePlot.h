@@ -5,7 +5,7 @@
 
 #include "tools/amihost/eye/BerAnalysis.h"
 #include "tools/amihost/eye/EyeAnalysis.h"
-#include "tools/amihost/plot/EyeDensity.h"
+#include "tools/amihost/eye/EyeDensity.h"
 
 // The eye diagram of a measured wave as an SVG plot over 2 UI, centred on
 // the best sampling instant that EyeAnalysis found.

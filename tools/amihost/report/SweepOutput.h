@@ -6,7 +6,7 @@
 #include "tools/amihost/host/Simulation.h"
 #include "tools/amihost/host/Study.h"
 #include "tools/amihost/report/CommandReport.h"
-#include "tools/amihost/plot/EyeDensity.h"
+#include "tools/amihost/eye/EyeDensity.h"
 #include "tools/amihost/plot/ResponsePlot.h"
 #include "tools/amihost/report/SweepReport.h"
 

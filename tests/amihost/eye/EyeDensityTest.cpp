@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "tools/amihost/plot/EyeDensity.h"
+#include "tools/amihost/eye/EyeDensity.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tools/amihost/plot/EyeDensity.h"
+#include "tools/amihost/eye/EyeDensity.h"
 
 #include <algorithm>
 #include <cmath>
