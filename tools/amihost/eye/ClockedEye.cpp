@@ -32,11 +32,12 @@ double HeightAt(const std::vector<double>& wave, const Samples& samples, double 
 
 // The offset, in samples, at which height falls to 0 going out from an open
 // height(0) in direction `side` (+1 or -1); samplesPerBit when it never does.
-double OpenReach(const std::vector<double>& wave, const Samples& samples, int samplesPerBit, double open, int side)
+// height[spb + delta] is height(delta).
+double OpenReach(const std::vector<double>& height, int samplesPerBit, int side)
 {
-    double previous = open;
+    double previous = height[static_cast<std::size_t>(samplesPerBit)];
     for (int step = 1; step <= samplesPerBit; ++step) {
-        const double h = HeightAt(wave, samples, static_cast<double>(side * step), nullptr);
+        const double h = height[static_cast<std::size_t>(samplesPerBit + side * step)];
         if (!(h > 0.0))
             return static_cast<double>(step - 1) + previous / (previous - h);
         previous = h;
@@ -89,13 +90,30 @@ EyeResult ClockedEye::Measure(const std::vector<double>& wave, const std::vector
     eye.BitCount = samples.At.size();
     if (!ones || !zeros)
         return eye;
+    std::vector<double> height(2 * static_cast<std::size_t>(samplesPerBit) + 1);
+    double threshold = 0.0;
+    for (int delta = -samplesPerBit; delta <= samplesPerBit; ++delta)
+        height[static_cast<std::size_t>(delta + samplesPerBit)] =
+            HeightAt(wave, samples, delta, delta == 0 ? &threshold : nullptr);
+    return FromHeights(height, threshold, phase / static_cast<double>(eye.BitCount), eye.BitCount, skipBits,
+                       samplesPerBit);
+}
+
+EyeResult ClockedEye::FromHeights(const std::vector<double>& height, double threshold, double meanPhase,
+                                  std::size_t bitCount, std::size_t skipBits, int samplesPerBit)
+{
+    EyeResult eye;
+    eye.FirstBit = skipBits;
+    eye.BitCount = bitCount;
+    if (samplesPerBit < 1 || height.size() != 2 * static_cast<std::size_t>(samplesPerBit) + 1)
+        return eye;
     eye.Valid = true;
-    eye.Latency = static_cast<std::size_t>(std::max(0.0, std::round(phase / static_cast<double>(eye.BitCount))));
-    eye.Height = HeightAt(wave, samples, 0.0, &eye.Threshold);
+    eye.Latency = static_cast<std::size_t>(std::max(0.0, std::round(meanPhase)));
+    eye.Height = height[static_cast<std::size_t>(samplesPerBit)];
+    eye.Threshold = threshold;
     if (!(eye.Height > 0.0))
         return eye;
-    const double span = OpenReach(wave, samples, samplesPerBit, eye.Height, -1) +
-                        OpenReach(wave, samples, samplesPerBit, eye.Height, +1);
-    eye.Width = std::min(1.0, span / spb);
+    const double span = OpenReach(height, samplesPerBit, -1) + OpenReach(height, samplesPerBit, +1);
+    eye.Width = std::min(1.0, span / samplesPerBit);
     return eye;
 }

@@ -33,6 +33,13 @@ public:
     static EyeResult Measure(const std::vector<double>& wave, const std::vector<int>& bits, int samplesPerBit,
                              const std::vector<double>& instants, std::size_t latency, std::size_t skipBits);
 
+    // The result above from the heights already measured: height[spb +
+    // delta] = height(delta), delta = -spb .. spb, both symbols seen;
+    // `threshold` the midpoint at delta 0 and `meanPhase` the mean of
+    // s_j - k_j spb over the `bitCount` instants measured.
+    static EyeResult FromHeights(const std::vector<double>& height, double threshold, double meanPhase,
+                                 std::size_t bitCount, std::size_t skipBits, int samplesPerBit);
+
     // k_j above; negative for an instant before the first bit's window.
     static long long BitOf(double instant, std::size_t latency, int samplesPerBit);
 
