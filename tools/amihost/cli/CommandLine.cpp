@@ -229,9 +229,10 @@ bool Finish(const Parser& parser, const std::string& command, HostRequest& o, st
                 " bits for the eye";
         return false;
     }
-    if (static_cast<double>(o.Bits) * o.SamplesPerBit > 268435456.0) {
+    // check holds its test waves whole; run and sweep stream theirs.
+    if (o.Action == HostRequest::Check && static_cast<double>(o.Bits) * o.SamplesPerBit > 268435456.0) {
         error = "--bits " + std::to_string(o.Bits) + " at " + std::to_string(o.SamplesPerBit) +
-                " samples per bit exceeds 2^28 samples";
+                " samples per bit exceeds check's 2^28 samples";
         return false;
     }
     return FinishReceiver(o, error);

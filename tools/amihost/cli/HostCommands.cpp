@@ -77,7 +77,7 @@ int HostCommands::Sweep(const HostRequest& request)
         const ExitStatus status = study.Sweep(
             key, values, [&](std::size_t i, const std::string& label) { return progress.For(i, label); },
             [&](std::size_t i, SimulationResult& result) {
-                points[i] = SweepOutput::Keep(key, values[i], request.SamplesPerBit, result);
+                points[i] = SweepOutput::Keep(key, values[i], result);
             },
             error);
         if (status != ExitOk)

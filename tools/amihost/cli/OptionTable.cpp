@@ -153,7 +153,7 @@ void DeclareRun(Declarer& t, HostRequest& o, const HostRequest& d, OptionTable::
     CLI::Option* bits = t.Add(o.Bits, {"--bits", "N", "bits of the stimulus", "",
                                        std::to_string(HostRequest::DefaultBits) + "; check: " +
                                            std::to_string(HostRequest::DefaultCheckBits)},
-                              Whole(1, 10000000));
+                              Whole(1, 1000000000));
     g.Stimulus = NameOf(d.Stimulus);
     CLI::Option* stimulus = t.Add(g.Stimulus, {"--stimulus", "KIND", "NRZ stimulus, bit 1 = +V/2, bit 0 = -V/2", "",
                                                g.Stimulus}, OneOf<HostRequest::StimulusKind>());
@@ -201,6 +201,9 @@ void DeclareAnalysis(Declarer& t, HostRequest& o, const HostRequest& d, OptionTa
     t.Add(o.BlockSize, {"--block", "N", "samples per AMI_GetWave call", "", std::to_string(d.BlockSize)},
           Whole(1, 1 << 24));
     t.Add(o.OutDir, {"--out", "DIR", "output folder", "", d.OutDir});
+    t.Add(o.WaveRows, {"--wave-rows", "N", "samples in run's wave.csv, the first of the stimulus, the model's "
+                                           "output and the wave at the eye; 0 writes no wave.csv", "",
+                       std::to_string(d.WaveRows)}, Whole(0, 1 << 22));
     t.Switch(o.ReuseFolder, {"--reuse-folder", "", "write into an output folder that holds files amihost did not "
                                                    "write (they are kept; amihost's own files of an earlier run "
                                                    "are always replaced)", "", ""});
@@ -208,7 +211,7 @@ void DeclareAnalysis(Declarer& t, HostRequest& o, const HostRequest& d, OptionTa
                                                    "lengthens it to hold the channel's impulse response", "",
                            std::to_string(d.ResponseBits)}, Whole(8, 100000));
     t.Add(g.SkipBits, {"--skip-bits", "N", "bits left out of the eye", "", "until the step settles"},
-          Whole(0, 9999999)); // below the most --bits: one bit is left for the eye
+          Whole(0, 999999999)); // below the most --bits: one bit is left for the eye
     t.Add(o.RjUi, {"--rj", "UI", "transmitter random jitter, rms: each edge of the NRZ stimulus moved by a "
                                  "Gaussian draw", "", Shown(d.RjUi)}, Real(0.0, 0.2))->excludes("--wave");
     t.Add(o.SjUi, {"--sj", "UI", "transmitter sinusoidal jitter, peak: each edge moved by SJ sin(2 pi f t)",

@@ -83,7 +83,7 @@ bool AmiSession::Process(std::vector<double>& wave, std::size_t blockSize,
 {
     for (std::size_t start = 0; start < wave.size(); start += blockSize) {
         const std::size_t n = std::min(blockSize, wave.size() - start);
-        if (!GetWave(wave.data() + start, n, error) || (clockTimes && !CollectClock(n, *clockTimes, error)))
+        if (!Process(wave.data() + start, n, n, error, clockTimes))
             return false;
         if (progress)
             progress(start + n);
@@ -91,7 +91,18 @@ bool AmiSession::Process(std::vector<double>& wave, std::size_t blockSize,
     return true;
 }
 
-bool AmiSession::CollectClock(std::size_t n, std::vector<double>& times, std::string& error) const
+bool AmiSession::Process(double* wave, std::size_t n, std::size_t blockSize, std::string& error,
+                         std::vector<double>* clockTimes)
+{
+    for (std::size_t start = 0; start < n; start += blockSize) {
+        const std::size_t size = std::min(blockSize, n - start);
+        if (!GetWave(wave + start, size, error) || (clockTimes && !CollectClock(size, *clockTimes, error)))
+            return false;
+    }
+    return true;
+}
+
+bool AmiSession::CollectClock(std::size_t n, std::vector<double>& times, std::string& error)
 {
     // Messages are built only on failure: this runs after every call.
     auto fail = [&](std::size_t i, const std::string& what) {
@@ -112,9 +123,10 @@ bool AmiSession::CollectClock(std::size_t n, std::vector<double>& times, std::st
             return fail(i, "wrote no end mark -1 after its clock times");
         if (!std::isfinite(t) || t < 0.0)
             return fail(i, "returned a clock time that is not a time");
-        if (!times.empty() && !(t > times.back()))
+        if (lastClock_ >= 0.0 && !(t > lastClock_))
             return fail(i, "returned a clock time that is not after the one before it");
         times.push_back(t);
+        lastClock_ = t;
     }
     return fail(clock_.size(), "wrote no end mark -1 after its clock times");
 }

@@ -39,6 +39,12 @@ public:
                  const std::function<void(std::size_t)>& progress, std::string& error,
                  std::vector<double>* clockTimes = nullptr);
 
+    // The same on the next n samples of a wave streamed through this
+    // instance piece by piece (wave[0 .. n-1], the caller's): the clock
+    // times are checked against the last one of any earlier piece.
+    bool Process(double* wave, std::size_t n, std::size_t blockSize, std::string& error,
+                 std::vector<double>* clockTimes = nullptr);
+
     // AMI_Close, once; true when there was nothing to close or it returned 1.
     bool Close();
 
@@ -50,7 +56,7 @@ public:
 
 private:
     // Appends the last call's clock times (of a call of n samples) to `times`.
-    bool CollectClock(std::size_t n, std::vector<double>& times, std::string& error) const;
+    bool CollectClock(std::size_t n, std::vector<double>& times, std::string& error);
 
     const AmiModel& model_;
     void* handle_ = nullptr;       // the model's memory handle; null when closed
@@ -59,4 +65,5 @@ private:
     std::vector<double> clock_;    // clock times of the last GetWave
     std::vector<double> impulseOut_; // the impulse matrix as AMI_Init left it
     std::size_t samplesDone_ = 0;  // samples passed so far, for messages
+    double lastClock_ = -1.0;      // the last clock time collected; -1 before any
 };

@@ -44,6 +44,7 @@ struct HostRequest {
     std::optional<std::string> SweepSpec;           // --param NAME=VALUES
     std::string OutDir = "amihost-out";
     bool ReuseFolder = false;          // --reuse-folder: write into OutDir beside files amihost did not write
+    std::size_t WaveRows = std::size_t(1) << 20; // run's wave.csv: its first samples; 0 writes none
     std::size_t ResponseBits = 96;     // the step run's floor; Study::WindowBits follows the channel
     std::optional<std::size_t> SkipBits; // bits left out of the eye; absent: until the step settles
     bool ModelIsReceiver = false;      // --rx: the channel comes before the model

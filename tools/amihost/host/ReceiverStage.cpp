@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "tools/amihost/channel/Deconvolution.h"
-#include "tools/amihost/signal/Convolution.h"
 
 ReceiverStage::ReceiverStage(const Receiver& rx, double sampleInterval, double bitTime, std::size_t blockSize)
     : rx_(rx), session_(rx.Library), sampleInterval_(sampleInterval), bitTime_(bitTime), blockSize_(blockSize)
@@ -13,11 +12,12 @@ ReceiverStage::ReceiverStage(const Receiver& rx, double sampleInterval, double b
 bool ReceiverStage::Open(const std::vector<double>& impulseIn, bool includesTransmitter, const Channel& channel,
                          std::string& error)
 {
-    channel_ = &channel;
     if (!session_.Init(impulseIn, sampleInterval_, bitTime_, rx_.Parameters, error))
         return false;
-    if (!rx_.InitOnly)
+    if (!rx_.InitOnly) {
+        convolver_.emplace(channel.Taps());
         return true;
+    }
     const std::vector<double>& out = session_.ImpulseOut();
     for (std::size_t i = 0; i < out.size(); ++i)
         if (!std::isfinite(out[i])) {
@@ -26,29 +26,29 @@ bool ReceiverStage::Open(const std::vector<double>& impulseIn, bool includesTran
             return false;
         }
     const std::size_t n = out.size();
-    taps_.assign(n, 0.0);
+    std::vector<double> taps(n, 0.0);
     if (!includesTransmitter) {
         for (std::size_t i = 0; i < n; ++i)
-            taps_[i] = out[i] * sampleInterval_;
-        return true;
+            taps[i] = out[i] * sampleInterval_;
+    } else {
+        const std::vector<double>& c = channel.Taps();
+        DeconvolveCausal(out.data(), impulseIn.data(), n, c.data(), c.size(), Epsilon, taps.data());
     }
-    const std::vector<double>& c = channel.Taps();
-    DeconvolveCausal(out.data(), impulseIn.data(), n, c.data(), c.size(), Epsilon, taps_.data());
+    convolver_.emplace(std::move(taps));
     return true;
 }
 
-bool ReceiverStage::Pass(std::vector<double>& wave, const std::function<void(std::size_t)>& progress,
-                         std::string& error)
+bool ReceiverStage::Pass(double* wave, std::size_t n, std::vector<double>& clock, std::string& error)
 {
-    if (rx_.InitOnly) {
-        std::vector<double> out(wave.size());
-        ConvolveCausal(wave.data(), wave.size(), taps_.data(), taps_.size(), out.data());
-        wave = std::move(out);
-        return true;
+    if (!convolver_) {
+        error = rx_.LibraryPath + ": the receiver was not opened";
+        return false;
     }
-    wave = channel_->Apply(wave);
-    return session_.Process(wave, blockSize_, progress, error, &clock_);
+    convolver_->Process(wave, n);
+    return rx_.InitOnly || session_.Process(wave, n, blockSize_, error, &clock);
 }
+
+std::size_t ReceiverStage::PreferredChunk() const { return convolver_ ? convolver_->PreferredChunk() : 1; }
 
 bool ReceiverStage::Close(std::string& error)
 {

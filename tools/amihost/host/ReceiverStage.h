@@ -1,13 +1,14 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "tools/amihost/channel/Channel.h"
 #include "tools/amihost/host/AmiSession.h"
 #include "tools/amihost/host/Receiver.h"
+#include "tools/amihost/signal/StreamConvolver.h"
 
 // One wave through the receiver of a chain (Receiver), in an instance of its
 // own: from the transmitter's output x to the wave at the eye y.
@@ -26,8 +27,9 @@
 //                              AMI_GetWave), so it must not count twice;
 //                              DeconvolveCausal finds g in one step, with
 //                              Tikhonov's epsilon 1e-9.
-// Convolutions are ConvolveCausal's. An impulse returned with a value that
-// is not finite is refused.
+// The wave streams through piece by piece (StreamConvolver carries each
+// convolution's tail from one piece to the next). An impulse returned with
+// a value that is not finite is refused.
 class ReceiverStage {
 public:
     ReceiverStage(const Receiver& rx, double sampleInterval, double bitTime, std::size_t blockSize);
@@ -37,16 +39,20 @@ public:
     bool Open(const std::vector<double>& impulseIn, bool includesTransmitter, const Channel& channel,
               std::string& error);
 
-    // x -> y in place; `progress`, if set, gets the samples done by
-    // AMI_GetWave (none for an Init-only receiver).
-    bool Pass(std::vector<double>& wave, const std::function<void(std::size_t)>& progress, std::string& error);
+    // The next n samples x -> y in place (wave[0 .. n-1], the caller's);
+    // the clock times that AMI_GetWave returns for them are appended to
+    // `clock` (seconds from the wave's start; none for an Init-only
+    // receiver).
+    bool Pass(double* wave, std::size_t n, std::vector<double>& clock, std::string& error);
+
+    // Samples a Pass should hold for the convolution's full speed.
+    std::size_t PreferredChunk() const;
 
     // AMI_Close; false with the reason when it returns 0.
     bool Close(std::string& error);
 
     const std::vector<double>& ImpulseOut() const { return session_.ImpulseOut(); }
     const std::string& Message() const { return session_.Message(); }
-    const std::vector<double>& ClockTimes() const { return clock_; }
 
     static constexpr double Epsilon = 1e-9; // of the deconvolution
 
@@ -56,7 +62,5 @@ private:
     double sampleInterval_;        // dt, seconds
     double bitTime_;               // seconds
     std::size_t blockSize_;        // samples per AMI_GetWave call
-    const Channel* channel_ = nullptr; // the chain's, set by Open; the caller's
-    std::vector<double> taps_;     // g, Init only
-    std::vector<double> clock_;    // clock times collected by Pass
+    std::optional<StreamConvolver> convolver_; // c through AMI_GetWave, g Init only; set by Open
 };

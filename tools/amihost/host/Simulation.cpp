@@ -3,155 +3,190 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 
-#include "tools/amihost/eye/ClockedEye.h"
+#include "tools/amihost/eye/ClockedAccumulator.h"
+#include "tools/amihost/eye/EyeAccumulator.h"
 #include "tools/amihost/eye/StepAnalysis.h"
-#include "tools/amihost/host/AmiSession.h"
-#include "tools/amihost/host/ReceiverStage.h"
+#include "tools/amihost/host/SignalChain.h"
 #include "tools/amihost/signal/GaussianNoise.h"
 
 namespace {
 
 using Progress = std::function<void(std::size_t)>;
 
-// `progress` shifted by the samples of the passes before this one.
-Progress After(const Progress& progress, std::size_t before)
+std::size_t StepSamples(const SimulationConfig& config)
 {
-    return [progress, before](std::size_t done) {
-        if (progress)
-            progress(before + done);
-    };
+    return (SimulationConfig::StepLeadBits + config.ResponseBits) * static_cast<std::size_t>(config.SamplesPerBit);
 }
 
-// Passes `wave` through a new instance of the model in blocks; `record`, if
-// set, gets AMI_Init's message and output parameters (and, for a receiver,
-// the clock times); `impulseOut` what AMI_Init left in its impulse matrix.
-bool Drive(const AmiModel& model, const SimulationConfig& config, const std::vector<double>& impulse,
-           const std::string& parameters, std::vector<double>& wave, SimulationResult* record,
-           std::vector<double>& impulseOut, const Progress& progress, std::string& error)
-{
-    AmiSession session(model);
-    if (!session.Init(impulse, config.SampleInterval(), config.BitTime, parameters, error))
-        return false;
-    if (record) {
-        record->Message = session.Message();
-        record->ParametersOut = session.ParametersOut();
-    }
-    impulseOut = session.ImpulseOut();
-    const bool receiver = config.ModelRole == SimulationConfig::Receiver;
-    std::vector<double>* clock = record && receiver ? &record->ClockTimes : nullptr;
-    if (!session.Process(wave, config.BlockSize, progress, error, clock))
-        return false;
-    if (!session.Close()) {
-        error = model.Path + ": AMI_Close returned 0";
-        return false;
-    }
-    return true;
-}
-
-// The transmitter's output through the receiver of the chain; `rxImpulse`
-// for its AMI_Init.
-bool ThroughReceiver(const SimulationConfig& config, const std::vector<double>& rxImpulse, std::vector<double>& wave,
-                     SimulationResult* record, const Progress& progress, std::string& error)
-{
-    ReceiverStage stage(*config.Rx, config.SampleInterval(), config.BitTime, config.BlockSize);
-    if (!stage.Open(rxImpulse, config.TxReturnsImpulse, *config.Link, error) || !stage.Pass(wave, progress, error))
-        return false;
-    if (record) {
-        record->RxImpulseOut = stage.ImpulseOut();
-        record->RxMessage = stage.Message();
-        record->ClockTimes = stage.ClockTimes();
-    }
-    return stage.Close(error);
-}
-
-// `wave` from the stimulus to the eye through the whole chain; `modelOut`
-// gets the model's own output.
-bool ThroughChain(const AmiModel& model, const SimulationConfig& config, const std::string& parameters,
-                  std::vector<double>& wave, std::vector<double>& modelOut, SimulationResult* record,
-                  const Progress& progress, std::string& error)
-{
-    const Channel& channel = *config.Link;
-    std::vector<double> impulse = channel.ImpulseMatrix(config.SampleInterval());
-    if (config.Rx)
-        impulse.resize(impulse.size() + config.ResponseBits * static_cast<std::size_t>(config.SamplesPerBit), 0.0);
-    if (config.ModelRole == SimulationConfig::Receiver)
-        wave = channel.Apply(wave);
-    std::vector<double> txImpulse;
-    if (!Drive(model, config, impulse, parameters, wave, record, txImpulse, progress, error))
-        return false;
-    modelOut = wave;
-    if (config.ModelRole == SimulationConfig::Receiver)
-        return true;
-    if (!config.Rx) {
-        wave = channel.Apply(wave);
-        return true;
-    }
-    const std::vector<double>& rxImpulse = config.TxReturnsImpulse ? txImpulse : impulse;
-    for (std::size_t i = 0; i < rxImpulse.size(); ++i)
-        if (!std::isfinite(rxImpulse[i])) {
-            error = model.Path + ": AMI_Init returned an impulse response whose sample " + std::to_string(i) +
-                    " is not finite";
-            return false;
-        }
-    if (record)
-        record->RxImpulseIn = rxImpulse;
-    return ThroughReceiver(config, rxImpulse, wave, record, After(progress, wave.size()), error);
-}
-
-// The eye at the best fixed latency and, where the receiver returned clock
-// times, at those.
-void MeasureEye(const SimulationConfig& config, SimulationResult& result)
+// The unit step through a chain of its own, and what it tells: the step
+// and pulse responses, de-emphasis, the steady level and the settling.
+bool RunStep(const AmiModel& model, const SimulationConfig& config, const std::string& parameters,
+             SimulationResult& result, std::string& error)
 {
     const std::size_t spb = static_cast<std::size_t>(config.SamplesPerBit);
-    const std::size_t bits = config.Drive->Bits.size();
+    result.StepEdge = SimulationConfig::StepLeadBits * spb;
+    std::vector<double> step(StepSamples(config), 0.0);
+    std::fill(step.begin() + static_cast<std::ptrdiff_t>(result.StepEdge), step.end(), 1.0);
+    std::vector<double> modelStep(step.size());
+    std::vector<double> clock;
+    SignalChain chain(model, config);
+    if (!chain.Open(parameters, error) || !chain.Pass(step.data(), step.size(), modelStep.data(), clock, error) ||
+        !chain.Close(error))
+        return false;
+    result.RxStep = std::move(step);
+    if (config.ModelRole == SimulationConfig::Receiver) {
+        result.DeemphasisDb = std::numeric_limits<double>::quiet_NaN();
+        result.SteadyLevel = result.RxStep.back();
+    } else {
+        result.TxStep = std::move(modelStep);
+        result.DeemphasisDb = StepAnalysis::DeemphasisDb(result.TxStep, result.StepEdge, config.SamplesPerBit);
+        result.SteadyLevel = result.TxStep.back();
+    }
+    result.Pulse = StepAnalysis::PulseFromStep(result.RxStep, config.SamplesPerBit);
     result.SettleBits = StepAnalysis::SettleBits(result.RxStep, result.StepEdge, config.SamplesPerBit,
                                                  SimulationConfig::SettleTolerance);
     result.Settled = config.ResponseBits < SimulationConfig::SettledTailBits ||
                      result.SettleBits <= config.ResponseBits - SimulationConfig::SettledTailBits;
-    std::size_t skip = 0;
-    if (config.SkipBits) {
-        skip = *config.SkipBits;
-    } else {
-        // The chain's memory: from the step's arrival (the bit from which it
-        // stays above half its final value) until it settles. The delay
-        // before the arrival is the eye's latency, not memory: bit k is read
-        // that much later, with every bit before it already sent.
-        const std::size_t arrival = StepAnalysis::SettleBits(result.RxStep, result.StepEdge, config.SamplesPerBit, 0.5);
-        skip = result.SettleBits - std::min(result.SettleBits, arrival) + 1;
-        if (config.Rx && config.Rx->Ami.IgnoreBits > 0)
-            skip = std::max(skip, static_cast<std::size_t>(config.Rx->Ami.IgnoreBits));
-        skip = std::min(skip, bits / 2);
+    // The main cursor: the pulse's peak from the edge on.
+    const auto peak = std::max_element(result.Pulse.begin() + static_cast<std::ptrdiff_t>(result.StepEdge),
+                                       result.Pulse.end());
+    result.Delay = static_cast<std::size_t>(peak - result.Pulse.begin()) - result.StepEdge;
+    return true;
+}
+
+// Bits left out of the eye.
+std::size_t SkipBits(const SimulationConfig& config, const SimulationResult& result)
+{
+    if (config.SkipBits)
+        return *config.SkipBits;
+    // The chain's memory: from the step's arrival (the bit from which it
+    // stays above half its final value) until it settles. The delay before
+    // the arrival is the eye's latency, not memory: bit k is read that much
+    // later, with every bit before it already sent.
+    const std::size_t arrival = StepAnalysis::SettleBits(result.RxStep, result.StepEdge, config.SamplesPerBit, 0.5);
+    std::size_t skip = result.SettleBits - std::min(result.SettleBits, arrival) + 1;
+    if (config.Rx && config.Rx->Ami.IgnoreBits > 0)
+        skip = std::max(skip, static_cast<std::size_t>(config.Rx->Ami.IgnoreBits));
+    return std::min(skip, config.Drive->TotalBits() / 2);
+}
+
+// The first `limit` values of a stream, kept as they pass.
+void KeepHead(std::vector<double>& head, std::size_t limit, const double* values, std::size_t n)
+{
+    if (head.size() < limit)
+        head.insert(head.end(), values, values + std::min(n, limit - head.size()));
+}
+
+// What streams out of the chain for the stimulus, and where it goes.
+struct Streamed {
+    EyeAccumulator Stats;
+    ClockedAccumulator Clocked;
+    std::vector<double> Received;   // the density's samples (and wave.csv's)
+    std::size_t ReceivedLimit = 0;
+};
+
+Streamed Prepare(const SimulationConfig& config, const SimulationResult& result, std::size_t skip,
+                 std::size_t chunk)
+{
+    const StimulusStream& drive = *config.Drive;
+    const int spb = config.SamplesPerBit;
+    const long half = spb / 2;
+    const long first = static_cast<long>(result.Delay) - half - spb;
+    const std::size_t tails = config.Random == BerAnalysis::RandomPart::Present ? GaussianTail::MaxPoints : 0;
+    auto symbols = [reader = drive.Symbols()]() mutable { return reader.Next(); };
+    const std::size_t traces = std::max<std::size_t>(skip, 1) + EyeDensity::MaxTraces + 1;
+    const std::size_t densityNeed = traces * static_cast<std::size_t>(spb) + result.Delay + 3 * spb;
+    return Streamed{
+        EyeAccumulator(spb, first, 3 * static_cast<std::size_t>(spb) + 1, skip, drive.TotalBits(),
+                       drive.TotalSamples(), tails, symbols),
+        ClockedAccumulator(spb, result.Delay, skip, drive.TotalBits(), drive.TotalSamples(),
+                           chunk + 2 * static_cast<std::size_t>(spb) + 2, symbols),
+        {},
+        std::min({drive.TotalSamples(), std::max(config.WaveRows, densityNeed),
+                  std::max(config.WaveRows, Simulation::DensitySamples)})};
+}
+
+// The clock times of one piece: counted, kept at the head, and sampled.
+void TakeClock(const SimulationConfig& config, const std::vector<double>& clock, Streamed& out,
+               SimulationResult& result)
+{
+    for (double t : clock) {
+        ++result.ClockCount;
+        if (result.ClockTimes.size() < config.WaveRows)
+            result.ClockTimes.push_back(t);
+        out.Clocked.AddInstant((t + config.BitTime / 2.0) / config.SampleInterval());
     }
-    // The main cursor arrives before the step settles; a later latency only
-    // finds the same eye again a stimulus period on (a PRBS repeats), over
-    // fewer bits.
-    const std::size_t latencyBits = std::min(config.ResponseBits, result.SettleBits + 1);
-    result.FixedEye = EyeAnalysis::Measure(result.Received, config.Drive->Bits, config.SamplesPerBit, skip,
-                                           latencyBits * spb);
+}
+
+bool RunStimulus(const AmiModel& model, const SimulationConfig& config, const std::string& parameters,
+                 std::size_t skip, SimulationResult& result, std::optional<Streamed>& streamed, const Progress& progress,
+                 std::string& error)
+{
+    SignalChain chain(model, config);
+    if (!chain.Open(parameters, error))
+        return false;
+    result.Message = chain.Message();
+    result.ParametersOut = chain.ParametersOut();
+    result.RxImpulseIn = chain.RxImpulseIn();
+    result.RxImpulseOut = chain.RxImpulseOut();
+    result.RxMessage = chain.RxMessage();
+    StimulusStream drive = *config.Drive;
+    const std::size_t total = drive.TotalSamples();
+    const std::size_t chunk = std::min(chain.Chunk(), std::max<std::size_t>(total, 1));
+    streamed.emplace(Prepare(config, result, skip, chunk));
+    Streamed& out = *streamed;
+    std::vector<double> piece(chunk);
+    std::vector<double> modelOut(chunk);
+    std::vector<double> clock;
+    GaussianNoise noise(config.NoiseSeed);
+    for (std::size_t start = 0; start < total; start += chunk) {
+        const std::size_t n = std::min(chunk, total - start);
+        drive.Fill(piece.data(), n);
+        KeepHead(result.Stimulus, config.WaveRows, piece.data(), n);
+        const bool keepOut = result.Output.size() < config.WaveRows;
+        if (!chain.Pass(piece.data(), n, keepOut ? modelOut.data() : nullptr, clock, error))
+            return false;
+        if (keepOut)
+            KeepHead(result.Output, config.WaveRows, modelOut.data(), n);
+        if (config.NoiseRms > 0.0)
+            for (std::size_t i = 0; i < n; ++i)
+                piece[i] += config.NoiseRms * noise.Next();
+        KeepHead(out.Received, out.ReceivedLimit, piece.data(), n);
+        out.Stats.Add(piece.data(), n);
+        out.Clocked.AddSamples(piece.data(), n);
+        TakeClock(config, clock, out, result);
+        clock.clear();
+        if (progress)
+            progress(StepSamples(config) + start + n);
+    }
+    return chain.Close(error);
+}
+
+// The eyes, the bathtub and the density from what streamed past.
+void MeasureEye(const SimulationConfig& config, Streamed& streamed, SimulationResult& result)
+{
+    const std::size_t spb = static_cast<std::size_t>(config.SamplesPerBit);
+    // Candidates: the offsets one UI beyond the accumulator's first.
+    result.FixedEye = streamed.Stats.Eye(spb, 2 * spb);
     result.Eye = result.FixedEye;
-    // The bathtub sweeps the phase about the best fixed latency.
-    result.Ber = BerAnalysis::Measure(result.Received, config.Drive->Bits, config.SamplesPerBit, result.FixedEye,
-                                      config.TargetBer, config.Random);
-    if (result.ClockTimes.empty() || !result.FixedEye.Valid)
-        return;
-    result.SamplingTimes.resize(result.ClockTimes.size());
-    std::vector<double> instants(result.ClockTimes.size());
-    for (std::size_t j = 0; j < instants.size(); ++j) {
-        result.SamplingTimes[j] = result.ClockTimes[j] + config.BitTime / 2.0;
-        instants[j] = result.SamplingTimes[j] / config.SampleInterval();
+    result.Ber = BerAnalysis::Measure(streamed.Stats, result.FixedEye, config.TargetBer, config.Random);
+    if (result.Clocked()) {
+        result.Eye = streamed.Clocked.Eye();
+        for (double t : result.ClockTimes)
+            result.SamplingTimes.push_back(t + config.BitTime / 2.0);
     }
-    result.Eye = ClockedEye::Measure(result.Received, config.Drive->Bits, config.SamplesPerBit, instants,
-                                     result.FixedEye.Latency, skip);
+    result.Density = EyeDensity::Measure(streamed.Received, result.Eye, config.SamplesPerBit);
+    streamed.Received.resize(std::min(streamed.Received.size(), config.WaveRows));
+    result.Received = std::move(streamed.Received);
 }
 
 } // namespace
 
 std::size_t Simulation::TotalSamples(const SimulationConfig& config)
 {
-    const std::size_t passes = config.Rx && !config.Rx->InitOnly ? 2 : 1;
-    return passes * (config.Drive->Wave.size() + (SimulationConfig::StepLeadBits + config.ResponseBits) *
-                                                     static_cast<std::size_t>(config.SamplesPerBit));
+    return StepSamples(config) + config.Drive->TotalSamples();
 }
 
 bool Simulation::Run(const AmiModel& model, const SimulationConfig& config, const std::string& parameters,
@@ -160,36 +195,16 @@ bool Simulation::Run(const AmiModel& model, const SimulationConfig& config, cons
 {
     result = SimulationResult();
     result.Parameters = parameters;
-    const std::size_t spb = static_cast<std::size_t>(config.SamplesPerBit);
-    const std::size_t passes = config.Rx && !config.Rx->InitOnly ? 2 : 1;
-
-    // The stimulus.
-    result.Received = config.Drive->Wave;
-    if (!ThroughChain(model, config, parameters, result.Received, result.Output, &result, progress, error))
+    if (!RunStep(model, config, parameters, result, error))
         return false;
-    if (config.NoiseRms > 0.0)
-        GaussianNoise::Add(result.Received, config.NoiseRms, config.NoiseSeed);
-
-    // The unit step.
-    result.StepEdge = SimulationConfig::StepLeadBits * spb;
-    std::vector<double> step((SimulationConfig::StepLeadBits + config.ResponseBits) * spb, 0.0);
-    std::fill(step.begin() + static_cast<std::ptrdiff_t>(result.StepEdge), step.end(), 1.0);
-    std::vector<double> modelStep;
-    if (!ThroughChain(model, config, parameters, step, modelStep, nullptr,
-                      After(progress, passes * config.Drive->Wave.size()), error))
+    if (progress)
+        progress(StepSamples(config));
+    const std::size_t skip = SkipBits(config, result);
+    std::optional<Streamed> streamed;
+    if (!RunStimulus(model, config, parameters, skip, result, streamed, progress, error))
         return false;
-    result.RxStep = std::move(step);
-    if (config.ModelRole == SimulationConfig::Receiver) {
-        result.DeemphasisDb = std::numeric_limits<double>::quiet_NaN();
-    } else {
-        result.TxStep = std::move(modelStep);
-        result.DeemphasisDb = StepAnalysis::DeemphasisDb(result.TxStep, result.StepEdge, config.SamplesPerBit);
-    }
-    result.Pulse = StepAnalysis::PulseFromStep(result.RxStep, config.SamplesPerBit);
-    result.SteadyLevel = config.ModelRole == SimulationConfig::Receiver ? result.RxStep.back() : result.TxStep.back();
-
-    MeasureEye(config, result);
-    const double swing = config.Drive->Swing * std::fabs(result.RxStep.back());
+    MeasureEye(config, *streamed, result);
+    const double swing = config.Drive->Swing() * std::fabs(result.RxStep.back());
     result.RelativeEye = result.Eye.Valid && swing > 0.0 ? result.Eye.Height / swing
                                                          : std::numeric_limits<double>::quiet_NaN();
     return true;

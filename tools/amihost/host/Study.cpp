@@ -125,18 +125,19 @@ bool Study::ReadStimulus(std::string& error)
             error = r.WaveFile + ": shorter than one bit (" + std::to_string(r.SamplesPerBit) + " samples)";
             return false;
         }
-        Drive = Stimulus::FromWave(std::move(wave), r.SamplesPerBit, r.WaveFile);
-        Drive.Description += Resampling(source);
+        Stimulus whole = Stimulus::FromWave(std::move(wave), r.SamplesPerBit, r.WaveFile);
+        whole.Description += Resampling(source);
+        Drive = StimulusStream::FromWave(std::move(whole));
     } else if (r.Stimulus == HostRequest::Step) {
-        Drive = Stimulus::Step(r.Bits, r.SamplesPerBit, r.Amplitude);
+        Drive = StimulusStream::Step(r.Bits, r.SamplesPerBit, r.Amplitude);
     } else if (r.Stimulus == HostRequest::Pulse) {
-        Drive = Stimulus::Pulse(r.Bits, r.SamplesPerBit, r.Amplitude);
+        Drive = StimulusStream::Pulse(r.Bits, r.SamplesPerBit, r.Amplitude);
     } else {
-        Drive = Stimulus::Prbs(PrbsOrder(r.Stimulus), r.Bits, r.SamplesPerBit, r.Amplitude);
+        Drive = StimulusStream::Prbs(PrbsOrder(r.Stimulus), r.Bits, r.SamplesPerBit, r.Amplitude);
     }
     const EdgeJitter jitter = Jitter();
     if (jitter.Any())
-        jitter.Apply(Drive.Bits, r.SamplesPerBit, r.BitTime, Drive.Swing, r.Seed, Drive.Wave);
+        Drive.SetJitter(jitter, r.BitTime, r.Seed);
     return true;
 }
 
@@ -184,6 +185,8 @@ SimulationConfig Study::Config() const
     config.TargetBer = r.TargetBer;
     config.Link = &Link;
     config.Drive = &Drive;
+    // A sweep writes no wave.csv: its runs keep no samples beyond the density's.
+    config.WaveRows = r.Action == HostRequest::Sweep ? 0 : r.WaveRows;
     config.Rx = r.HasReceiverAfter() ? &Rx : nullptr;
     config.TxReturnsImpulse = Ami.InitReturnsImpulse == 1;
     // A receiver model may recover its clock or adapt with randomness of

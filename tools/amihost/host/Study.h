@@ -18,7 +18,7 @@
 #include "tools/amihost/host/Receiver.h"
 #include "tools/amihost/host/Simulation.h"
 #include "tools/amihost/signal/EdgeJitter.h"
-#include "tools/amihost/signal/Stimulus.h"
+#include "tools/amihost/signal/StimulusStream.h"
 
 // A study of one model on one link: what `amihost run` and `sweep` compute.
 //
@@ -97,7 +97,7 @@ public:
     Kit Opened;             // the kit read from FILE.ibs; empty without one
     AmiFile Ami;
     Channel Link;
-    Stimulus Drive;
+    StimulusStream Drive;
     AmiModel Model;
     Receiver Rx;            // the receiver after the channel, with --rx-model
     std::string Parameters; // the parameter string, with --set applied

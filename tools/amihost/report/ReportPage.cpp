@@ -121,8 +121,8 @@ std::string ReportPage::Run(const Study& study, const SimulationResult& result, 
     const SweepReport::Row row{title, result.DeemphasisDb, result.Eye, result.RelativeEye, result.SteadyLevel,
                                std::string(), result.Ber};
     page.Table(Head(Format("%g", result.Ber.TargetBer)), {Cells({title, std::nan("")}, row, false)}, 1, {});
-    if (!result.SamplingTimes.empty())
-        page.Paragraph("The eye is read at the receiver's " + std::to_string(result.ClockTimes.size()) +
+    if (result.Clocked())
+        page.Paragraph("The eye is read at the receiver's " + std::to_string(result.ClockCount) +
                        " clock times; at the best fixed latency: " +
                        RunReport::EyeLine(result.FixedEye, study.Request().SamplesPerBit) + ".");
     page.Heading("Inputs");

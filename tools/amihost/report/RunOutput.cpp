@@ -45,8 +45,8 @@ std::string Results(const Study& study, const SimulationResult& result, const st
     if (!r.ModelIsReceiver)
         text += "de-emphasis " + RunReport::Decibels(result.DeemphasisDb) +
                 " dB (first bit after a transition against the steady level)\n";
-    if (!result.SamplingTimes.empty()) {
-        text += "eye         at the receiver's " + std::to_string(result.ClockTimes.size()) +
+    if (result.Clocked()) {
+        text += "eye         at the receiver's " + std::to_string(result.ClockCount) +
                 " clock times (sampled half a UI after each): " +
                 RunReport::EyeLine(result.Eye, r.SamplesPerBit, true) + "\n";
         text += "            at the best fixed latency: " + RunReport::EyeLine(result.FixedEye, r.SamplesPerBit) + "\n";
@@ -60,11 +60,15 @@ std::string Results(const Study& study, const SimulationResult& result, const st
             std::to_string(study.WindowBits()) + " bits\n";
     for (const std::string& warning : warnings)
         text += "warning     " + warning + "\n";
-    const std::size_t rows = std::min(result.Received.size(), RunReport::MaxWaveRows);
-    text += "wrote       " + dir + "wave.csv" +
-            (rows < result.Received.size() ? " (first " + std::to_string(rows) + " samples)" : std::string()) + ", " +
-            dir + "step.csv, " + dir + "eye.svg, " + dir + "step.svg, " + dir + "bathtub.svg, " + dir +
-            "bathtub.csv, " + dir + "summary.json, " + dir + "index.html\n";
+    const std::size_t rows = result.Received.size();
+    const std::size_t total = study.Drive.TotalSamples();
+    const std::string wave = rows == 0 ? std::string()
+                                       : dir + "wave.csv" +
+                                             (rows < total ? " (first " + std::to_string(rows) + " samples)"
+                                                           : std::string()) +
+                                             ", ";
+    text += "wrote       " + wave + dir + "step.csv, " + dir + "eye.svg, " + dir + "step.svg, " + dir +
+            "bathtub.svg, " + dir + "bathtub.csv, " + dir + "summary.json, " + dir + "index.html\n";
     return text;
 }
 
@@ -73,20 +77,20 @@ std::string Results(const Study& study, const SimulationResult& result, const st
 CommandReport RunOutput::Compose(const Study& study, const SimulationResult& result)
 {
     const SimulationConfig config = study.Config();
-    const int samplesPerBit = study.Request().SamplesPerBit;
     const std::string title = StudyText::Title(study.Ami.RootName, study.Parameters);
     EyePlot::Frame frame;
     frame.Title = "Eye at the receiver: " + title;
     frame.Subtitle = StudyText::Conditions(study);
     CommandReport report;
-    report.Files = {
-        {"wave.csv", RunReport::WaveCsv(config, result)},
+    if (!result.Received.empty())
+        report.Files.emplace_back("wave.csv", RunReport::WaveCsv(config, result));
+    const std::vector<std::pair<std::string, std::string>> files = {
         {"step.csv", RunReport::StepCsv(config, result)},
-        {"eye.svg", EyePlot::Svg(EyeDensity::Measure(result.Received, result.Eye, samplesPerBit), result.Eye,
-                                 result.Ber, frame)},
+        {"eye.svg", EyePlot::Svg(result.Density, result.Eye, result.Ber, frame)},
         {"step.svg", RunReport::StepSvg(config, result, "Unit step and pulse responses: " + title, frame.Subtitle)},
         {"bathtub.svg", BathtubPlot::Svg({{"", result.Ber}}, "Bathtub at the receiver: " + title, frame.Subtitle)},
         {"bathtub.csv", RunReport::BathtubCsv(result.Ber)}};
+    report.Files.insert(report.Files.end(), files.begin(), files.end());
     report.Warnings = study.Warnings;
     for (std::string& warning : StudyText::ChannelWarnings(study))
         report.Warnings.push_back(std::move(warning));

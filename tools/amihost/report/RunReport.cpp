@@ -10,12 +10,13 @@
 std::string RunReport::WaveCsv(const SimulationConfig& config, const SimulationResult& result)
 {
     const double dt = config.SampleInterval();
-    const std::size_t rows = std::min(result.Received.size(), MaxWaveRows);
+    const std::size_t rows = std::min({result.Stimulus.size(), result.Output.size(), result.Received.size()});
     std::string wave = "time_s,stimulus,model_output,at_eye\n";
+    wave.reserve(rows * 72);
     char line[160];
     for (std::size_t i = 0; i < rows; ++i) {
         std::snprintf(line, sizeof line, "%.9g,%.17g,%.17g,%.17g\n", static_cast<double>(i) * dt,
-                      config.Drive->Wave[i], result.Output[i], result.Received[i]);
+                      result.Stimulus[i], result.Output[i], result.Received[i]);
         wave += line;
     }
     return wave;

@@ -12,10 +12,9 @@
 // files are written only once everything they show is computed.
 class RunReport {
 public:
-    static constexpr std::size_t MaxWaveRows = std::size_t{1} << 20; // rows of wave.csv
-
-    // wave.csv: time, stimulus, model output, wave at the eye; the first
-    // MaxWaveRows samples. Values with 17 significant digits (bit exact).
+    // wave.csv: time, stimulus, model output, wave at the eye: the samples
+    // the simulation kept (the first SimulationConfig::WaveRows). Values
+    // with 17 significant digits (bit exact).
     static std::string WaveCsv(const SimulationConfig& config, const SimulationResult& result);
 
     // step.csv: time, the model's own step (transmitters), step and pulse at the eye.

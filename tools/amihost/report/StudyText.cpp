@@ -38,7 +38,7 @@ std::string StudyText::Setting(const Study& study)
     text += Line("timing      bit time %g s (%g Gb/s), %d samples per bit, AMI_GetWave blocks of %zu\n", r.BitTime,
                  1e-9 / r.BitTime, r.SamplesPerBit, r.BlockSize);
     // A file's wave keeps its own levels; its swing is its extremes'.
-    text += Line("stimulus    %s, %g peak to peak%s\n", study.Drive.Description.c_str(), study.Drive.Swing,
+    text += Line("stimulus    %s, %g peak to peak%s\n", study.Drive.Description().c_str(), study.Drive.Swing(),
                  r.WaveFile.empty() ? "" : " (the file's own levels)");
     text += Line("channel     %s (%zu taps)\n", study.Link.Description().c_str(), study.Link.Taps().size());
     if (study.Jitter().Any())
@@ -53,7 +53,7 @@ std::string StudyText::Conditions(const Study& study)
 {
     const HostRequest& r = study.Request();
     std::string text = Line("%g Gb/s", 1e-9 / r.BitTime) + ", " + study.Link.Description() + ", " +
-                       study.Drive.Description;
+                       study.Drive.Description();
     if (study.Jitter().Any())
         text += ", " + study.Jitter().Description();
     if (r.NoiseRms > 0.0)

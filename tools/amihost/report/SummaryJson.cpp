@@ -37,11 +37,11 @@ Json Inputs(const Study& study)
     in["data_rate_Gbps"] = 1e-9 / r.BitTime;
     in["samples_per_bit"] = r.SamplesPerBit;
     in["block_samples"] = r.BlockSize;
-    in["stimulus"] = study.Drive.Description;
+    in["stimulus"] = study.Drive.Description();
     in["stimulus_kind"] = r.WaveFile.empty() ? Json(NameOf(r.Stimulus)) : Json(nullptr);
     in["wave_file"] = Text(r.WaveFile);
     in["bits"] = r.WaveFile.empty() ? Json(r.Bits) : Json(nullptr);
-    in["swing_V"] = study.Drive.Swing;
+    in["swing_V"] = study.Drive.Swing();
     in["channel"] = study.Link.Description();
     in["channel_taps"] = study.Link.Taps().size();
     in["loss_dB"] = Optional(r.LossDb);
@@ -139,9 +139,9 @@ std::string SummaryJson::Run(const Study& study, const SimulationResult& result,
     out["receiver_ami_init"] = r.HasReceiverAfter() ? Json{{"returned", 1}, {"message", result.RxMessage}}
                                                     : Json(nullptr);
     out["deemphasis_dB"] = r.ModelIsReceiver ? Json(nullptr) : Number(result.DeemphasisDb);
-    const bool clocked = !result.SamplingTimes.empty();
+    const bool clocked = result.Clocked();
     out["eye_sampled_at"] = clocked ? "receiver clock times" : "best fixed latency";
-    out["receiver_clock_times"] = result.ClockTimes.size();
+    out["receiver_clock_times"] = result.ClockCount;
     out["eye"] = Eye(result.Eye, r.SamplesPerBit);
     out["eye_fixed_latency"] = clocked ? Eye(result.FixedEye, r.SamplesPerBit) : Json(nullptr);
     out["eye_over_swing"] = Number(result.RelativeEye);

@@ -52,13 +52,12 @@ void AddPlots(const Study& study, const std::string& key, const std::vector<Poin
 
 } // namespace
 
-Point SweepOutput::Keep(const std::string& key, const std::string& value, int samplesPerBit,
-                        SimulationResult& result)
+Point SweepOutput::Keep(const std::string& key, const std::string& value, SimulationResult& result)
 {
     Point point;
     point.Row = {value, result.DeemphasisDb, result.Eye, result.RelativeEye, result.SteadyLevel, std::string(),
                  result.Ber};
-    point.Density = EyeDensity::Measure(result.Received, result.Eye, samplesPerBit);
+    point.Density = std::move(result.Density);
     point.Step = {key + " = " + value, std::move(result.RxStep)};
     point.Settled = result.Settled;
     point.FewBits = StudyText::FewBitsWarning(key + "=" + value, result);

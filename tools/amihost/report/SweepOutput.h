@@ -29,7 +29,7 @@ public:
     };
 
     // Setting key=value's point, from its result (its step response is moved out).
-    static Point Keep(const std::string& key, const std::string& value, int samplesPerBit, SimulationResult& result);
+    static Point Keep(const std::string& key, const std::string& value, SimulationResult& result);
 
     static CommandReport Compose(const Study& study, const std::string& key, std::vector<Point>& points);
 };

@@ -1,0 +1,97 @@
+#include "tools/amihost/host/SignalChain.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+SignalChain::SignalChain(const AmiModel& model, const SimulationConfig& config)
+    : model_(model), config_(config), session_(model)
+{
+}
+
+SignalChain::~SignalChain()
+{
+    std::string ignored;
+    Close(ignored);
+}
+
+bool SignalChain::Open(const std::string& parameters, std::string& error)
+{
+    const Channel& channel = *config_.Link;
+    std::vector<double> impulse = channel.ImpulseMatrix(config_.SampleInterval());
+    if (config_.Rx)
+        impulse.resize(impulse.size() + config_.ResponseBits * static_cast<std::size_t>(config_.SamplesPerBit),
+                       0.0);
+    if (!session_.Init(impulse, config_.SampleInterval(), config_.BitTime, parameters, error))
+        return false;
+    if (!config_.Rx) {
+        channel_.emplace(channel.Taps());
+        return true;
+    }
+    return OpenReceiver(config_.TxReturnsImpulse ? session_.ImpulseOut() : impulse, error);
+}
+
+bool SignalChain::OpenReceiver(const std::vector<double>& impulse, std::string& error)
+{
+    for (std::size_t i = 0; i < impulse.size(); ++i)
+        if (!std::isfinite(impulse[i])) {
+            error = model_.Path + ": AMI_Init returned an impulse response whose sample " + std::to_string(i) +
+                    " is not finite";
+            return false;
+        }
+    rxImpulseIn_ = impulse;
+    rx_.emplace(*config_.Rx, config_.SampleInterval(), config_.BitTime, config_.BlockSize);
+    return rx_->Open(impulse, config_.TxReturnsImpulse, *config_.Link, error);
+}
+
+bool SignalChain::Pass(double* wave, std::size_t n, double* modelOut, std::vector<double>& clock,
+                       std::string& error)
+{
+    const bool receiver = config_.ModelRole == SimulationConfig::Receiver;
+    if (receiver && channel_)
+        channel_->Process(wave, n);
+    if (!session_.Process(wave, n, config_.BlockSize, error, receiver ? &clock : nullptr))
+        return false;
+    if (modelOut)
+        std::memcpy(modelOut, wave, n * sizeof(double));
+    if (receiver)
+        return true;
+    if (rx_)
+        return rx_->Pass(wave, n, clock, error);
+    channel_->Process(wave, n);
+    return true;
+}
+
+bool SignalChain::Close(std::string& error)
+{
+    bool closed = true;
+    if (session_.Open() && !session_.Close()) {
+        error = model_.Path + ": AMI_Close returned 0";
+        closed = false;
+    }
+    if (rx_) {
+        std::string rxError;
+        if (!rx_->Close(rxError) && closed) {
+            error = rxError;
+            closed = false;
+        }
+    }
+    return closed;
+}
+
+std::size_t SignalChain::Chunk() const
+{
+    // Long enough that per-piece costs (a transform's set-up, the calls)
+    // vanish, short enough to stay in the caches' reach.
+    std::size_t wanted = 1u << 16;
+    if (channel_)
+        wanted = std::max(wanted, channel_->PreferredChunk());
+    if (rx_)
+        wanted = std::max(wanted, rx_->PreferredChunk());
+    const std::size_t block = std::max<std::size_t>(config_.BlockSize, 1);
+    return (wanted + block - 1) / block * block;
+}
+
+std::vector<double> SignalChain::RxImpulseOut() const { return rx_ ? rx_->ImpulseOut() : std::vector<double>(); }
+
+std::string SignalChain::RxMessage() const { return rx_ ? rx_->Message() : std::string(); }
