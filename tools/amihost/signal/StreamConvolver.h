@@ -20,8 +20,9 @@
 // each convolved with h through one real-input FFT of size N (the smallest
 // power of two >= 2m) and its inverse, the block's tail (m-1 values) carried
 // into the next block. y[i] = carried[i] + block[i], equal to the defining sum
-// up to rounding: |error| <= about 1e-15 * log2(N) * (sum_k |h[k]|) * max|x|
-// (the tests hold it to 1e-12 of that scale). A block is transformed when its
+// up to rounding spread over the block: |error| of the order of 1e-16 ..
+// 1e-15 times (sum_k |h[k]|) * max|x| (measured up to N = 2^18; the tests
+// hold it to 1e-13 of that scale). A block is transformed when its
 // last input arrives, so a call that ends inside a block still gets its
 // outputs at once (lockstep, no added latency): those few are summed directly
 // from the inputs of the open block (or through a transform of the block
