@@ -48,8 +48,8 @@ public:
     // Responses of at most this many taps are summed directly.
     static constexpr std::size_t DirectLimit = 256;
 
-    // `taps` is h[0 .. m). An empty response is taken as the single tap 0
-    // (every output 0), so that a convolver always exists.
+    // `taps` is h[0 .. m). An empty response gives 0 for every input (the
+    // empty sum), so that a convolver always exists.
     explicit StreamConvolver(std::vector<double> taps);
     ~StreamConvolver();
     StreamConvolver(StreamConvolver&&) noexcept;
@@ -66,7 +66,7 @@ public:
     // n works; callers size their chunks to a multiple of this).
     std::size_t PreferredChunk() const;
 
-    // The response's length m (1 for an empty response).
+    // The response's length m.
     std::size_t Length() const { return taps_.size(); }
 
 private:
