@@ -14,7 +14,7 @@ all: build
 # checks the commands and headers themselves, installs what is missing with
 # apt-get, and elsewhere names it and stops).
 BUILD_NEEDS = cmake=cmake make=make g++=g++ CLI/CLI.hpp=libcli11-dev zlib.h=zlib1g-dev \
-              nlohmann/json.hpp=nlohmann-json3-dev
+              nlohmann/json.hpp=nlohmann-json3-dev kissfft/kissfft.hh=libkissfft-dev
 # The report page's browser test (headless Chromium) skips without it.
 TEST_NEEDS  = $(BUILD_NEEDS) gtest/gtest.h=libgtest-dev gmock/gmock.h=libgmock-dev optional:chromium=chromium
 CLANG_NEEDS = clang++=clang sanitizer:address,undefined=libclang-rt-14-dev
@@ -105,7 +105,7 @@ MINGW_NEEDS = x86_64-w64-mingw32-g++-posix=g++-mingw-w64-x86-64-posix \
 WINE_NEEDS  = wine=wine /usr/lib/wine/wine64=wine64
 windows:
 	scripts/ensure-packages.sh $(MINGW_NEEDS) CLI/CLI.hpp=libcli11-dev zlib.h=zlib1g-dev \
-	  nlohmann/json.hpp=nlohmann-json3-dev
+	  nlohmann/json.hpp=nlohmann-json3-dev kissfft/kissfft.hh=libkissfft-dev
 	$(CMAKE) -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DHALVEX_WERROR=ON
 	$(CMAKE) --build build -j $(JOBS) --target StepResponseGenerator
 	$(CMAKE) -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \

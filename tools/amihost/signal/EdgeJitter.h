@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/amihost/signal/GaussianNoise.h"
+
 // Transmitter jitter on an NRZ stimulus, applied in the time domain by
 // moving its edges.
 //
@@ -27,6 +29,36 @@ struct EdgeJitter {
     double SjHz = 0.0;  // sinusoidal jitter frequency, Hz
 
     bool Any() const { return RjUi > 0.0 || SjUi > 0.0; }
+
+    // Above any |g_k| that GaussianNoise gives: its polar method scales a
+    // uniform pair (u, v), each a multiple of 2^-52, by sqrt(-2 ln s / s)
+    // with s = u^2 + v^2 >= 2^-104, so |g| <= sqrt(-2 ln s) <= sqrt(208 ln 2)
+    // = 12.007; 13 leaves room for rounding.
+    static constexpr double MaxDraw = 13.0;
+
+    // The most an edge moves, in UI: |j_k| <= SjUi + RjUi MaxDraw.
+    double MaxShiftUi() const { return SjUi + RjUi * MaxDraw; }
+
+    // One transition's step, in samples: at Nominal = k spb, moved to
+    // Moved = (k + j_k) spb, of height Step (+swing rising, -swing
+    // falling); it changes samples [First, End) only (clipped to the wave).
+    struct Edge {
+        double Nominal = 0.0;
+        double Moved = 0.0;
+        double Step = 0.0;
+        std::size_t First = 0;
+        std::size_t End = 0;
+    };
+
+    // The edge of a transition into `bit` at bit k >= 1 of a wave of `size`
+    // samples; draws g_k from `random` when RjUi > 0 (so edges must be made
+    // in bit order, one per transition, to follow the sequence).
+    Edge EdgeAt(std::size_t k, int bit, int samplesPerBit, double bitTime, double swing, std::size_t size,
+                GaussianNoise& random) const;
+
+    // Adds `edge`'s change to the samples [from, to) that it reaches;
+    // out[0] is sample `from` (out, borrowed, holds to - from samples).
+    static void AddEdge(const Edge& edge, std::size_t from, std::size_t to, double* out);
 
     // Moves the edges of `wave`, the NRZ of `bits` at `samplesPerBit` with
     // the peak-to-peak `swing` (Stimulus::Nrz), in place; samples beyond

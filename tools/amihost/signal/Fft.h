@@ -3,7 +3,7 @@
 #include <complex>
 #include <vector>
 
-// In-place radix-2 discrete Fourier transform.
+// In-place discrete Fourier transform (kissfft underneath).
 //
 // Forward: X[k] = sum_n x[n] exp(-2 pi i k n / N); inverse: the same with
 // +2 pi i and the result divided by N, so that Inverse(Forward(x)) == x up to
