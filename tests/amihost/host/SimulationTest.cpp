@@ -11,6 +11,7 @@
 #include "tools/amihost/host/Receiver.h"
 #include "tools/amihost/host/Simulation.h"
 #include "tools/amihost/signal/GaussianNoise.h"
+#include "tools/amihost/signal/Stimulus.h"
 
 namespace {
 
@@ -35,7 +36,8 @@ std::vector<double> StubFilter(const std::vector<double>& x)
 struct Bench {
     AmiModel Model;
     Channel Link;
-    Stimulus Drive = Stimulus::Prbs(7, 60, Spb, 1.0);
+    Stimulus Drive = Stimulus::Prbs(7, 60, Spb, 1.0); // the reference's whole wave
+    StimulusStream Stream = StimulusStream::Prbs(7, 60, Spb, 1.0);
     SimulationConfig Config;
 
     explicit Bench(bool receiver)
@@ -49,7 +51,13 @@ struct Bench {
         Config.ResponseBits = 16;
         Config.ModelRole = receiver ? SimulationConfig::Receiver : SimulationConfig::Transmitter;
         Config.Link = &Link;
-        Config.Drive = &Drive;
+        Config.Drive = &Stream;
+    }
+
+    void SetBits(std::size_t bits)
+    {
+        Drive = Stimulus::Prbs(7, bits, Spb, 1.0);
+        Stream = StimulusStream::Prbs(7, bits, Spb, 1.0);
     }
 
     std::vector<double> UnitStep() const
@@ -102,7 +110,7 @@ struct Chain {
     AmiModel Tx;
     Receiver Rx;
     Channel Link;
-    Stimulus Drive = Stimulus::Prbs(7, 500, ChainSpb, 1.0);
+    StimulusStream Drive = StimulusStream::Prbs(7, 500, ChainSpb, 1.0);
     SimulationConfig Config;
 
     Chain(const char* tx, const char* rx, const char* rxAmi)
@@ -256,7 +264,7 @@ TEST(Simulation, AReceiverWhoseClockTimesBreakTheContractStopsTheRun)
 TEST(Simulation, NoiseJoinsTheWaveAtTheEyeAfterTheWholeChain)
 {
     Bench bench(false);
-    bench.Drive = Stimulus::Prbs(7, 600, Spb, 1.0);
+    bench.SetBits(600);
     SimulationResult clean;
     std::string error;
     ASSERT_TRUE(Simulation::Run(bench.Model, bench.Config, "(Stub)", clean, nullptr, error)) << error;
@@ -291,7 +299,7 @@ TEST(Simulation, AStepStillMovingAtTheEndOfItsWindowHasNotSettled)
         impulse[n] = std::exp(-static_cast<double>(n - 10 * Spb) / tau) / tau / Dt;
     std::string error;
     ASSERT_TRUE(Channel::FromImpulse(impulse, Dt, "slow", bench.Link, error)) << error;
-    bench.Drive = Stimulus::Prbs(7, 300, Spb, 1.0);
+    bench.SetBits(300);
     SimulationResult result;
     bench.Config.ResponseBits = 24;
     ASSERT_TRUE(Simulation::Run(bench.Model, bench.Config, "(Stub)", result, nullptr, error)) << error;

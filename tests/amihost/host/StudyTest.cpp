@@ -98,7 +98,7 @@ TEST(Study, TheConfigurationFollowsTheRequest)
     EXPECT_EQ(config.Drive, &study.Drive);
     EXPECT_EQ(config.NoiseSeed, Study::NoiseSeed(7));
     EXPECT_NE(Study::NoiseSeed(7), 7u); // the noise never shares the jitter's sequence
-    EXPECT_EQ(study.Drive.Bits.size(), 80u);
+    EXPECT_EQ(study.Drive.TotalBits(), 80u);
 
     request.SkipBits = 0;
     request.ModelIsReceiver = true;
@@ -157,12 +157,14 @@ TEST(Study, ASweepHandsOverEverySettingOnceAsARunOfItWouldGive)
     ASSERT_EQ(values, (std::vector<std::string>{"2", "9", "15"}));
     std::mutex lock;
     std::vector<int> handed(values.size(), 0);
-    std::vector<std::vector<double>> waves(values.size());
+    std::vector<EyeResult> eyes(values.size());
     ASSERT_EQ(study.Sweep(key, values, [](std::size_t, const std::string&) { return Study::Progress(); },
                           [&](std::size_t i, SimulationResult& result) {
                               const std::lock_guard<std::mutex> guard(lock);
                               ++handed[i];
-                              waves[i] = result.Received;
+                              eyes[i] = result.Eye;
+                              // A sweep keeps no wave: only what its report shows.
+                              EXPECT_TRUE(result.Received.empty());
                           },
                           error),
               ExitOk)
@@ -176,8 +178,10 @@ TEST(Study, ASweepHandsOverEverySettingOnceAsARunOfItWouldGive)
     ASSERT_EQ(single.Open(error), ExitOk) << error;
     SimulationResult result;
     ASSERT_TRUE(single.Run({}, result, error)) << error;
-    EXPECT_EQ(result.Received, waves[1]);
-    EXPECT_NE(waves[0], waves[2]);
+    EXPECT_EQ(result.Eye.Height, eyes[1].Height);
+    EXPECT_EQ(result.Eye.Width, eyes[1].Width);
+    EXPECT_EQ(result.Eye.Latency, eyes[1].Latency);
+    EXPECT_NE(eyes[0].Height, eyes[2].Height);
 }
 
 // The window reaches past where the channel's impulse response holds all

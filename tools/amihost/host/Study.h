@@ -97,7 +97,7 @@ public:
     Kit Opened;             // the kit read from FILE.ibs; empty without one
     AmiFile Ami;
     Channel Link;
-    StimulusStream Drive;
+    StimulusStream Drive = StimulusStream::Step(0, 1, 0.0); // no bits until Open reads the request
     AmiModel Model;
     Receiver Rx;            // the receiver after the channel, with --rx-model
     std::string Parameters; // the parameter string, with --set applied
