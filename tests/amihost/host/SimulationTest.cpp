@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "tools/amihost/eye/ClockedEye.h"
+#include "tools/amihost/eye/EyeAnalysis.h"
 #include "tools/amihost/host/AmiModel.h"
 #include "tools/amihost/host/Receiver.h"
 #include "tools/amihost/host/Simulation.h"
@@ -309,4 +310,44 @@ TEST(Simulation, AStepStillMovingAtTheEndOfItsWindowHasNotSettled)
     EXPECT_TRUE(result.Settled);
     EXPECT_NEAR(static_cast<double>(result.SettleBits), 10.0 + 8.0 * std::log(50.0), 2.0);
     EXPECT_NEAR(static_cast<double>(result.Eye.FirstBit), 8.0 * std::log(50.0) - 8.0 * std::log(2.0), 2.0);
+}
+
+// The stimulus streams through; the answer is the whole wave's (the
+// reference: EyeAnalysis over the bits whose window of offsets lies inside
+// the wave), and only the first WaveRows samples of each wave are kept.
+TEST(Simulation, AStreamedRunAnswersAsTheWholeWaveAndKeepsOnlyItsFirstSamples)
+{
+    Bench bench(false);
+    bench.SetBits(2000);
+    SimulationResult whole;
+    std::string error;
+    ASSERT_TRUE(Simulation::Run(bench.Model, bench.Config, "(Stub)", whole, nullptr, error)) << error;
+    const std::size_t total = bench.Drive.Wave.size();
+    ASSERT_EQ(whole.Received.size(), total);
+    EXPECT_EQ(whole.Stimulus, bench.Drive.Wave);
+    ASSERT_TRUE(whole.FixedEye.Valid);
+    // The latency lies within one UI around the pulse's peak.
+    EXPECT_LE(whole.FixedEye.Latency + Spb / 2, whole.Delay + Spb);
+    EXPECT_GE(whole.FixedEye.Latency + Spb / 2, whole.Delay);
+    // Offsets Delay - spb/2 - spb .. Delay - spb/2 + 2 spb for every bit.
+    const std::size_t last = whole.Delay - Spb / 2 + 2 * Spb;
+    std::vector<int> inside(bench.Drive.Bits.begin(), bench.Drive.Bits.begin() + (total - 1 - last) / Spb + 1);
+    std::size_t count = 0;
+    double threshold = 0.0;
+    EXPECT_EQ(whole.FixedEye.Height, EyeAnalysis::HeightAt(whole.Received, inside, Spb, whole.FixedEye.FirstBit,
+                                                           whole.FixedEye.Latency, &count, &threshold));
+    EXPECT_EQ(whole.FixedEye.BitCount, count);
+    EXPECT_EQ(whole.FixedEye.Threshold, threshold);
+
+    bench.Config.WaveRows = 100;
+    SimulationResult head;
+    ASSERT_TRUE(Simulation::Run(bench.Model, bench.Config, "(Stub)", head, nullptr, error)) << error;
+    EXPECT_EQ(head.Stimulus.size(), 100u);
+    EXPECT_EQ(head.Output, std::vector<double>(whole.Output.begin(), whole.Output.begin() + 100));
+    EXPECT_EQ(head.Received, std::vector<double>(whole.Received.begin(), whole.Received.begin() + 100));
+    EXPECT_EQ(head.FixedEye.Height, whole.FixedEye.Height);
+    EXPECT_EQ(head.FixedEye.Width, whole.FixedEye.Width);
+    EXPECT_EQ(head.Ber.Opening, whole.Ber.Opening);
+    EXPECT_EQ(head.Density.Traces(), whole.Density.Traces());
+    EXPECT_EQ(head.Density.Peak(), whole.Density.Peak());
 }
