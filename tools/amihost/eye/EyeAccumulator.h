@@ -24,10 +24,12 @@
 //   height(o) = lowest one - highest zero   (-inf without both symbols),
 // exactly as EyeAnalysis::HeightAt reads a whole wave over the same bits.
 //
-// Memory: a ring of the last Offsets + 1 samples, 4 numbers an offset, and
-// 2 tailPoints numbers an offset for the tails: Offsets (2 tailPoints + 5)
-// doubles in all, whatever the number of bits. Time: Offsets compares a
-// bit, and a heap step where a value enters a tail.
+// Memory: a window of the last Offsets + Stretch samples, 2 numbers an
+// offset, and 3 tailPoints numbers an offset for the tails: some Offsets
+// (3 tailPoints + 2) + Stretch doubles in all, whatever the number of bits.
+// Time: 2 Offsets compares a bit (in loops the compiler vectorises), and
+// for the tails some K (1 + ln(n / K)) values of n entering one, at
+// amortised constant cost each, for K kept.
 class EyeAccumulator {
 public:
     // `symbols` gives symbol k (0 or 1) at its k-th call, k = 0, 1, ...; it
@@ -46,6 +48,9 @@ public:
     int SamplesPerBit() const { return spb_; }
     std::size_t BitsMeasured() const { return measured_; }
 
+    // Samples the window holds beyond one bit window, before it moves.
+    static constexpr std::size_t Stretch = 4096;
+
     // height(First + i), with the midpoint of its two levels in *threshold.
     double HeightAt(std::size_t i, double* threshold = nullptr) const;
 
@@ -60,16 +65,16 @@ public:
     bool FitTails(std::size_t i, GaussianTail& one, GaussianTail& zero) const;
 
 private:
-    struct Offset {
-        double LowestOne;
-        double HighestZero;
-        std::size_t Ones = 0;
-        std::size_t Zeros = 0;
-        std::vector<double> OneTail;  // max-heap of the lowest ones
-        std::vector<double> ZeroTail; // min-heap of the highest zeros
+    // A tail: at least the tailPoints innermost values so far (at most half
+    // again as many, unsorted), and the value a new one must pass to enter
+    // (infinite until the first cut).
+    struct Tail {
+        std::vector<double> Kept;
+        double Limit;
     };
 
     void Measure(std::size_t bit, int symbol);
+    void Enter(Tail& tail, double v, bool lower) const;
 
     int spb_;
     long first_;
@@ -79,10 +84,16 @@ private:
     std::size_t total_;            // samples of the wave
     std::size_t tailPoints_;
     std::function<int()> symbols_;
-    std::vector<double> ring_;     // sample i at ring_[i & mask_]
-    std::size_t mask_ = 0;
+    // The wave's recent samples, oldest first: sample i at window_[i - base_].
+    std::vector<double> window_;
+    std::size_t base_ = 0;
     std::size_t received_ = 0;     // samples added so far
     std::size_t nextBit_ = 0;      // the next bit whose window is awaited
     std::size_t measured_ = 0;
-    std::vector<Offset> at_;
+    std::size_t ones_ = 0;         // measured bits of each symbol (the same at every offset)
+    std::size_t zeros_ = 0;
+    std::vector<double> lowestOne_;   // per offset
+    std::vector<double> highestZero_; // per offset
+    std::vector<Tail> oneTails_;      // per offset: the lowest ones
+    std::vector<Tail> zeroTails_;     // per offset: the highest zeros
 };
