@@ -61,7 +61,7 @@ struct StreamConvolver::Blocks {
     std::size_t Block; // L = N - m + 1
     kissfft<double> Forward; // size M, for both directions
     std::vector<Complex> Spectrum; // H / N, packed as the forward transform packs it
-    std::vector<Complex> Unfold;   // exp(2 pi i k / N), k < M
+    std::vector<Complex> Unfold;   // i exp(2 pi i k / N), k < M
     std::vector<double> Input;     // the open block: Fill inputs, then zeros (N)
     std::vector<Complex> Work;     // M
     std::vector<Complex> Output;   // M: the convolution, as N doubles
@@ -81,8 +81,10 @@ StreamConvolver::Blocks::Blocks(const std::vector<double>& taps, std::size_t siz
     for (Complex& value : Spectrum)
         value *= scale;
     const double pi = std::acos(-1.0);
-    for (std::size_t k = 0; k < half; ++k)
-        Unfold[k] = std::polar(1.0, 2.0 * pi * static_cast<double>(k) / static_cast<double>(size));
+    for (std::size_t k = 0; k < half; ++k) {
+        const double angle = 2.0 * pi * static_cast<double>(k) / static_cast<double>(size);
+        Unfold[k] = Complex(-std::sin(angle), std::cos(angle));
+    }
 }
 
 void StreamConvolver::Blocks::Convolve()
@@ -102,8 +104,8 @@ void StreamConvolver::Blocks::Convolve()
         const std::size_t j = half - k;
         const Complex a = Work[k] * Spectrum[k];
         const Complex b = Work[j] * Spectrum[j];
-        Output[j] = (a + std::conj(b)) + Complex(0.0, 1.0) * Unfold[k] * (a - std::conj(b));
-        Output[k] = (b + std::conj(a)) + Complex(0.0, 1.0) * Unfold[j] * (b - std::conj(a));
+        Output[j] = (a + std::conj(b)) + Unfold[k] * (a - std::conj(b));
+        Output[k] = (b + std::conj(a)) + Unfold[j] * (b - std::conj(a));
     }
     // kissfft transforms out of place; the swap leaves the convolution in
     // Output.
