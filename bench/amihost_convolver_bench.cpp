@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstdint>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 

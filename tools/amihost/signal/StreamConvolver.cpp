@@ -41,11 +41,12 @@ double TransformCost(std::size_t size)
 // A real block b[0 .. N) of which the first L are inputs and the rest zero
 // goes to the spectrum as N/2 complex values (kissfft's real transform: b as
 // z[n] = b[2n] + i b[2n+1], then unfolded, DC and Nyquist packed into bin 0),
-// is multiplied by H / N, folded back into the spectrum of z,
+// is multiplied by H / N into Y, folded back into the spectrum of z,
 //   Z[k] = (Y[k] + conj(Y[M-k])) + i exp(2 pi i k / N) (Y[k] - conj(Y[M-k])),
 // M = N/2, and brought back by an unscaled inverse of size M: c[2n] + i
 // c[2n+1] = sum_k Z[k] exp(2 pi i k n / M), the block's convolution with h
-// (the 1/2 of the fold and the 1/M of the inverse are the 1/N in H / N).
+// (the 1/2 of the fold and the 1/M of the inverse are the 1/N in H / N). The
+// inverse is the forward transform of Z[(M-k) mod M].
 struct StreamConvolver::Blocks {
     Blocks(const std::vector<double>& taps, std::size_t size);
 
@@ -58,10 +59,9 @@ struct StreamConvolver::Blocks {
 
     std::size_t Size;  // N
     std::size_t Block; // L = N - m + 1
-    kissfft<double> Forward;
-    kissfft<double> Inverse;
+    kissfft<double> Forward; // size M, for both directions
     std::vector<Complex> Spectrum; // H / N, packed as the forward transform packs it
-    std::vector<Complex> Unfold;   // exp(2 pi i k / N), k < M
+    std::vector<Complex> Unfold;   // i exp(2 pi i k / N), k < M
     std::vector<double> Input;     // the open block: Fill inputs, then zeros (N)
     std::vector<Complex> Work;     // M
     std::vector<Complex> Output;   // M: the convolution, as N doubles
@@ -70,7 +70,7 @@ struct StreamConvolver::Blocks {
 };
 
 StreamConvolver::Blocks::Blocks(const std::vector<double>& taps, std::size_t size)
-    : Size(size), Block(size - taps.size() + 1), Forward(size / 2, false), Inverse(size / 2, true),
+    : Size(size), Block(size - taps.size() + 1), Forward(size / 2, false),
       Spectrum(size / 2), Unfold(size / 2), Input(size), Work(size / 2), Output(size / 2), Carried(Block)
 {
     const std::size_t half = size / 2;
@@ -81,8 +81,10 @@ StreamConvolver::Blocks::Blocks(const std::vector<double>& taps, std::size_t siz
     for (Complex& value : Spectrum)
         value *= scale;
     const double pi = std::acos(-1.0);
-    for (std::size_t k = 0; k < half; ++k)
-        Unfold[k] = std::polar(1.0, 2.0 * pi * static_cast<double>(k) / static_cast<double>(size));
+    for (std::size_t k = 0; k < half; ++k) {
+        const double angle = 2.0 * pi * static_cast<double>(k) / static_cast<double>(size);
+        Unfold[k] = Complex(-std::sin(angle), std::cos(angle));
+    }
 }
 
 void StreamConvolver::Blocks::Convolve()
@@ -93,16 +95,21 @@ void StreamConvolver::Blocks::Convolve()
     const Complex packed = Work[0];
     const double dc = packed.real() * Spectrum[0].real();
     const double nyquist = packed.imag() * Spectrum[0].imag();
-    for (std::size_t k = 1; k < half; ++k)
-        Work[k] *= Spectrum[k];
     Output[0] = Complex(dc + nyquist, dc - nyquist);
-    for (std::size_t k = 1; k < half; ++k) {
-        const Complex mirror = std::conj(Work[half - k]);
-        Output[k] = (Work[k] + mirror) + Complex(0.0, 1.0) * Unfold[k] * (Work[k] - mirror);
+    // Bins k and M-k fold into each other: one pass, each product once. Z[k]
+    // is stored at M-k, because the forward transform of the reversed
+    // spectrum is the unscaled inverse of the spectrum, so that one plan (one
+    // table of twiddles in the cache) serves both directions.
+    for (std::size_t k = 1; 2 * k <= half; ++k) {
+        const std::size_t j = half - k;
+        const Complex a = Work[k] * Spectrum[k];
+        const Complex b = Work[j] * Spectrum[j];
+        Output[j] = (a + std::conj(b)) + Unfold[k] * (a - std::conj(b));
+        Output[k] = (b + std::conj(a)) + Unfold[j] * (b - std::conj(a));
     }
-    // kissfft transforms out of place: the folded spectrum goes in Output,
-    // the swap leaves the convolution there.
-    Inverse.transform(Output.data(), Work.data());
+    // kissfft transforms out of place; the swap leaves the convolution in
+    // Output.
+    Forward.transform(Output.data(), Work.data());
     std::swap(Work, Output);
 }
 
