@@ -55,9 +55,10 @@ std::vector<double> OldDirect(const std::vector<double>& x, const std::vector<do
 
 // `x` through a fresh convolver for `taps`, cut into pieces of the given sizes
 // (cycled until x is used up).
-std::vector<double> InPieces(std::vector<double> x, const std::vector<double>& taps, const std::vector<std::size_t>& sizes)
+std::vector<double> InPieces(std::vector<double> x, const std::vector<double>& taps, const std::vector<std::size_t>& sizes,
+                             std::size_t granule = 1)
 {
-    StreamConvolver convolver(taps);
+    StreamConvolver convolver(taps, granule);
     std::size_t done = 0;
     for (std::size_t p = 0; done < x.size(); ++p) {
         const std::size_t take = std::min(sizes[p % sizes.size()], x.size() - done);
@@ -144,4 +145,25 @@ TEST(StreamConvolver, TheFirstOutputsOfALongResponseAreTheDirectSumAndAnEmptyRes
     StreamConvolver convolver(h);
     convolver.Process(nullptr, 0);
     EXPECT_EQ(convolver.Length(), 5000u);
+}
+
+// A caller that cuts its wave into model calls of 333 samples asks for
+// blocks of whole calls: then pieces of calls that are multiples of the
+// block give one call's bits, and the sum stays the defining one.
+TEST(StreamConvolver, BlocksOfWholeCallsKeepTheSumAndTheBitsOfOneCall)
+{
+    std::mt19937 random(11);
+    for (std::size_t m : {257u, 1000u, 4321u}) {
+        const std::vector<double> h = Levels(m, random);
+        const StreamConvolver probe(h, 333);
+        const std::size_t block = probe.PreferredChunk();
+        ASSERT_EQ(block % 333, 0u) << m;
+        ASSERT_GE(block, m) << m;
+        const std::vector<double> x = Levels(4 * block + 77, random);
+        const std::vector<double> whole = InPieces(x, h, {x.size()}, 333);
+        EXPECT_EQ(InPieces(x, h, {block, 2 * block}, 333), whole) << m;
+        const double bound = Relative * Scale(x, h);
+        for (std::size_t i = 0; i < x.size(); i += 7)
+            ASSERT_NEAR(whole[i], Naive(x, h, i), bound) << "m " << m << " i " << i;
+    }
 }

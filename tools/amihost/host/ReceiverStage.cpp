@@ -15,7 +15,7 @@ bool ReceiverStage::Open(const std::vector<double>& impulseIn, bool includesTran
     if (!session_.Init(impulseIn, sampleInterval_, bitTime_, rx_.Parameters, error))
         return false;
     if (!rx_.InitOnly) {
-        convolver_.emplace(channel.Taps());
+        convolver_.emplace(channel.Taps(), blockSize_);
         return true;
     }
     const std::vector<double>& out = session_.ImpulseOut();
@@ -34,7 +34,7 @@ bool ReceiverStage::Open(const std::vector<double>& impulseIn, bool includesTran
         const std::vector<double>& c = channel.Taps();
         DeconvolveCausal(out.data(), impulseIn.data(), n, c.data(), c.size(), Epsilon, taps.data());
     }
-    convolver_.emplace(std::move(taps));
+    convolver_.emplace(std::move(taps), blockSize_);
     return true;
 }
 

@@ -25,7 +25,7 @@ bool SignalChain::Open(const std::string& parameters, std::string& error)
     if (!session_.Init(impulse, config_.SampleInterval(), config_.BitTime, parameters, error))
         return false;
     if (!config_.Rx) {
-        channel_.emplace(channel.Taps());
+        channel_.emplace(channel.Taps(), config_.BlockSize);
         return true;
     }
     return OpenReceiver(config_.TxReturnsImpulse ? session_.ImpulseOut() : impulse, error);
@@ -81,15 +81,16 @@ bool SignalChain::Close(std::string& error)
 
 std::size_t SignalChain::Chunk() const
 {
-    // Long enough that per-piece costs (a transform's set-up, the calls)
-    // vanish, short enough to stay in the caches' reach.
-    std::size_t wanted = 1u << 16;
-    if (channel_)
-        wanted = std::max(wanted, channel_->PreferredChunk());
-    if (rx_)
-        wanted = std::max(wanted, rx_->PreferredChunk());
+    // A multiple of the model's calls and of the convolution's blocks (which
+    // are multiples of the calls), so that no piece ends inside either: a
+    // block cut by a piece costs another transform. Long enough that
+    // per-piece costs vanish.
     const std::size_t block = std::max<std::size_t>(config_.BlockSize, 1);
-    return (wanted + block - 1) / block * block;
+    const std::size_t preferred = channel_ ? channel_->PreferredChunk() : rx_ ? rx_->PreferredChunk() : block;
+    // The direct sum has no blocks to respect: then the calls alone count.
+    const std::size_t unit = preferred % block == 0 ? preferred : block;
+    const std::size_t wanted = std::size_t(1) << 16;
+    return (wanted + unit - 1) / unit * unit;
 }
 
 std::vector<double> SignalChain::RxImpulseOut() const { return rx_ ? rx_->ImpulseOut() : std::vector<double>(); }

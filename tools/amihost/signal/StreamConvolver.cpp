@@ -17,14 +17,15 @@ using Complex = std::complex<double>;
 // cache with 256 taps.
 constexpr std::size_t DirectStretch = 4096;
 
-// The smallest power of two >= 2m: a block of L = N - m + 1 > m inputs, so
-// that a block's tail reaches only into the next block. Larger sizes save
-// little per sample and leave the second-level cache (measured at 46,750
-// taps: 131072 is the fastest).
-std::size_t FftSize(std::size_t m)
+// The smallest power of two >= 2m + granule: a block of L >= m inputs (L
+// the largest multiple of the granule <= N - m + 1), so that a block's tail
+// reaches only into the next block. Larger sizes save little per sample and
+// leave the second-level cache (measured at 46,750 taps: 131072 is the
+// fastest).
+std::size_t FftSize(std::size_t m, std::size_t granule)
 {
     std::size_t size = 1;
-    while (size < 2 * m)
+    while (size < 2 * m + granule)
         size *= 2;
     return size;
 }
@@ -48,7 +49,7 @@ double TransformCost(std::size_t size)
 // (the 1/2 of the fold and the 1/M of the inverse are the 1/N in H / N). The
 // inverse is the forward transform of Z[(M-k) mod M].
 struct StreamConvolver::Blocks {
-    Blocks(const std::vector<double>& taps, std::size_t size);
+    Blocks(const std::vector<double>& taps, std::size_t size, std::size_t granule);
 
     // The open block's convolution with h, into Output.
     void Convolve();
@@ -58,7 +59,7 @@ struct StreamConvolver::Blocks {
     const double* Convolution() const { return reinterpret_cast<const double*>(Output.data()); }
 
     std::size_t Size;  // N
-    std::size_t Block; // L = N - m + 1
+    std::size_t Block; // L: N - m + 1, down to a multiple of the granule
     kissfft<double> Forward; // size M, for both directions
     std::vector<Complex> Spectrum; // H / N, packed as the forward transform packs it
     std::vector<Complex> Unfold;   // i exp(2 pi i k / N), k < M
@@ -69,8 +70,8 @@ struct StreamConvolver::Blocks {
     std::size_t Fill = 0;
 };
 
-StreamConvolver::Blocks::Blocks(const std::vector<double>& taps, std::size_t size)
-    : Size(size), Block(size - taps.size() + 1), Forward(size / 2, false),
+StreamConvolver::Blocks::Blocks(const std::vector<double>& taps, std::size_t size, std::size_t granule)
+    : Size(size), Block((size - taps.size() + 1) / granule * granule), Forward(size / 2, false),
       Spectrum(size / 2), Unfold(size / 2), Input(size), Work(size / 2), Output(size / 2), Carried(Block)
 {
     const std::size_t half = size / 2;
@@ -137,11 +138,12 @@ void StreamConvolver::Blocks::Partial(std::size_t from, std::size_t to, const st
         y[j - from] = Carried[j] + c[j];
 }
 
-StreamConvolver::StreamConvolver(std::vector<double> taps) : taps_(std::move(taps))
+StreamConvolver::StreamConvolver(std::vector<double> taps, std::size_t granule) : taps_(std::move(taps))
 {
     const std::size_t m = taps_.size();
+    granule = std::max<std::size_t>(granule, 1);
     if (m > DirectLimit)
-        blocks_ = std::make_unique<Blocks>(taps_, FftSize(m));
+        blocks_ = std::make_unique<Blocks>(taps_, FftSize(m, granule), granule);
     else if (m > 0)
         line_.assign(m - 1 + DirectStretch, 0.0);
 }
@@ -195,7 +197,7 @@ void StreamConvolver::Process(double* x, std::size_t n)
         return;
     }
     Blocks& b = *blocks_;
-    const std::size_t tail = taps_.size() - 1; // N - L
+    const std::size_t tail = taps_.size() - 1; // at most L
     while (n > 0) {
         const std::size_t from = b.Fill;
         const std::size_t take = std::min(n, b.Block - from);

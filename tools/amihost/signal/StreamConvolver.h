@@ -16,9 +16,10 @@
 // not depend on how the stream is cut; the last m-1 inputs are carried
 // across calls.
 //
-// Longer ones go through FFT overlap-add: blocks of L = N - m + 1 inputs,
-// each convolved with h through one real-input FFT of size N (the smallest
-// power of two >= 2m) and its inverse, the block's tail (m-1 values) carried
+// Longer ones go through FFT overlap-add: blocks of L inputs (N - m + 1
+// down to a multiple of the granule), each convolved with h through one
+// real-input FFT of size N (the smallest power of two >= 2m + granule) and
+// its inverse, the block's tail (m-1 values) carried
 // into the next block. y[i] = carried[i] + block[i], equal to the defining sum
 // up to rounding spread over the block: |error| of the order of 1e-16 ..
 // 1e-15 times (sum_k |h[k]|) * max|x| (measured up to N = 2^18; the tests
@@ -52,8 +53,11 @@ public:
     static constexpr std::size_t DirectLimit = 256;
 
     // `taps` is h[0 .. m). An empty response gives 0 for every input (the
-    // empty sum), so that a convolver always exists.
-    explicit StreamConvolver(std::vector<double> taps);
+    // empty sum), so that a convolver always exists. The FFT path's block L
+    // is a multiple of `granule` (at least 1): a caller whose pieces are
+    // multiples of its own unit (a model's call size) and of L then never
+    // ends a piece inside a block.
+    explicit StreamConvolver(std::vector<double> taps, std::size_t granule = 1);
     ~StreamConvolver();
     StreamConvolver(StreamConvolver&&) noexcept;
     StreamConvolver& operator=(StreamConvolver&&) noexcept;
