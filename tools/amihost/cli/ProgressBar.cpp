@@ -75,12 +75,12 @@ std::string ProgressBar::Amount(double items)
         ++prefix;
     }
     char text[32];
-    // 9.96 would print as 10.0.
-    if (prefix == 0 || items >= 9.95 || items == std::floor(items))
-        std::snprintf(text, sizeof text, "%.0f%s", items, prefixes[prefix]);
-    else
-        std::snprintf(text, sizeof text, "%.1f%s", items, prefixes[prefix]);
-    return text;
+    std::snprintf(text, sizeof text, prefix == 0 || items >= 10.0 ? "%.0f" : "%.1f", items);
+    std::string amount = text;
+    // "1.0M" reads as "1M"; 9.96 rounds to "10.0".
+    if (amount.size() > 2 && amount.compare(amount.size() - 2, 2, ".0") == 0)
+        amount.resize(amount.size() - 2);
+    return amount + prefixes[prefix];
 }
 
 std::string ProgressBar::TimeLeft(std::size_t done, std::size_t total, double elapsed)
