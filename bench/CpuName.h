@@ -25,7 +25,8 @@ inline std::string CpuName()
                                ? ((regs[0] >> 4) & 0xf) | (((regs[0] >> 16) & 0xf) << 4)
                                : (regs[0] >> 4) & 0xf;
     std::string brand;
-    if (__get_cpuid_max(0x80000000, nullptr) >= 0x80000004) {
+    // An int with clang's cpuid.h, an unsigned with gcc's.
+    if (static_cast<unsigned>(__get_cpuid_max(0x80000000, nullptr)) >= 0x80000004u) {
         for (unsigned leaf = 0x80000002; leaf <= 0x80000004; ++leaf) {
             __get_cpuid(leaf, &regs[0], &regs[1], &regs[2], &regs[3]);
             brand.append(reinterpret_cast<const char*>(regs), sizeof regs);
