@@ -51,7 +51,7 @@ int HostCommands::Run(const HostRequest& request)
         return Fail(ExitUsage, error);
     SimulationResult result;
     {
-        SharedProgress progress(1, Simulation::TotalSamples(study.Config()));
+        SharedProgress progress(1, Simulation::TotalSamples(study.Config()), request.SamplesPerBit);
         if (!study.Run(progress.For(0, "simulating"), result, error))
             return Fail(ExitFailure, error);
     }
@@ -73,7 +73,7 @@ int HostCommands::Sweep(const HostRequest& request)
         return Fail(status, error);
     std::vector<SweepOutput::Point> points(values.size());
     {
-        SharedProgress progress(values.size(), Simulation::TotalSamples(study.Config()));
+        SharedProgress progress(values.size(), Simulation::TotalSamples(study.Config()), request.SamplesPerBit);
         const ExitStatus status = study.Sweep(
             key, values, [&](std::size_t i, const std::string& label) { return progress.For(i, label); },
             [&](std::size_t i, SimulationResult& result) {

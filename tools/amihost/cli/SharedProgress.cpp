@@ -1,7 +1,18 @@
 #include "tools/amihost/cli/SharedProgress.h"
 
-SharedProgress::SharedProgress(std::size_t count, std::size_t each)
-    : bar_(count * each, ProgressBar::Terminal()), done_(count, 0)
+namespace {
+
+ProgressBar::Units CountedIn(int samplesPerBit)
+{
+    if (samplesPerBit > 0)
+        return {static_cast<double>(samplesPerBit), "bits"};
+    return {};
+}
+
+} // namespace
+
+SharedProgress::SharedProgress(std::size_t count, std::size_t each, int samplesPerBit)
+    : bar_(count * each, ProgressBar::Where(), CountedIn(samplesPerBit), {}), done_(count, 0)
 {
 }
 

@@ -23,6 +23,9 @@
 // the superposition says (a runt, where a real driver would do much the
 // same). Only the NRZ stimuli carry edges; a wave read from a file has none
 // that amihost knows of.
+//
+// EdgeAt and AddEdge are that arithmetic, once: Apply runs them over a whole
+// wave, StimulusStream over the pieces it fills.
 struct EdgeJitter {
     double RjUi = 0.0;  // random jitter, rms, UI
     double SjUi = 0.0;  // sinusoidal jitter, amplitude (peak), UI
