@@ -1,5 +1,7 @@
 #include "tools/amihost/host/AmiSession.h"
 
+#include <chrono>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -66,7 +68,10 @@ bool AmiSession::GetWave(double* wave, std::size_t n, std::string& error)
     clock_.assign(n + 1, std::numeric_limits<double>::quiet_NaN());
     char* parametersOut = nullptr;
     IsolatedRun::Mark("AMI_GetWave");
-    if (model_.GetWave(wave, static_cast<long>(n), clock_.data(), &parametersOut, handle_) == 0) {
+    const auto start = std::chrono::steady_clock::now();
+    const long returned = model_.GetWave(wave, static_cast<long>(n), clock_.data(), &parametersOut, handle_);
+    getWaveSeconds_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (returned == 0) {
         // The model may have moved the text AMI_Init's message pointed to,
         // so there is no message to quote here.
         error = model_.Path + ": AMI_GetWave returned 0 on samples " + std::to_string(samplesDone_) + " .. " +

@@ -52,6 +52,9 @@ public:
     const std::string& ParametersOut() const { return parametersOut_; }
     const std::vector<double>& ClockTimes() const { return clock_; }
     const std::vector<double>& ImpulseOut() const { return impulseOut_; }
+    // Wall seconds spent inside AMI_GetWave so far: the model's own share
+    // of a run.
+    double GetWaveSeconds() const { return getWaveSeconds_; }
     bool Open() const { return handle_ != nullptr; }
 
 private:
@@ -66,4 +69,5 @@ private:
     std::vector<double> impulseOut_; // the impulse matrix as AMI_Init left it
     std::size_t samplesDone_ = 0;  // samples passed so far, for messages
     double lastClock_ = -1.0;      // the last clock time collected; -1 before any
+    double getWaveSeconds_ = 0.0;
 };

@@ -49,6 +49,8 @@ public:
     // convolutions run at full speed.
     std::size_t Chunk() const;
 
+    // Wall seconds inside the model's AMI_GetWave (not the receiver's).
+    double ModelSeconds() const { return session_.GetWaveSeconds(); }
     const std::string& Message() const { return session_.Message(); }
     const std::string& ParametersOut() const { return session_.ParametersOut(); }
     // What the receiver's AMI_Init got and left, and said; empty without Rx.

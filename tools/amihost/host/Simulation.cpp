@@ -1,6 +1,7 @@
 #include "tools/amihost/host/Simulation.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -141,6 +142,7 @@ bool RunStimulus(const AmiModel& model, const SimulationConfig& config, const st
     std::vector<double> modelOut(chunk);
     std::vector<double> clock;
     GaussianNoise noise(config.NoiseSeed);
+    const auto began = std::chrono::steady_clock::now();
     for (std::size_t start = 0; start < total; start += chunk) {
         const std::size_t n = std::min(chunk, total - start);
         drive.Fill(piece.data(), n);
@@ -161,6 +163,8 @@ bool RunStimulus(const AmiModel& model, const SimulationConfig& config, const st
         if (progress)
             progress(StepSamples(config) + start + n);
     }
+    result.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+    result.ModelSeconds = chain.ModelSeconds();
     return chain.Close(error);
 }
 

@@ -132,6 +132,12 @@ struct SimulationResult {
     // rather than on gain. NaN when the eye is not measured or the swing is 0.
     double RelativeEye = 0.0;
 
+    // The stimulus's pass through the chain, wall seconds, and the part of
+    // it inside the model's AMI_GetWave: the host's speed against the
+    // model's own, in the same run.
+    double Seconds = 0.0;
+    double ModelSeconds = 0.0;
+
     // Eye is read at the receiver's clock times rather than at FixedEye's latency.
     bool Clocked() const { return ClockCount > 0 && FixedEye.Valid; }
 };

@@ -148,8 +148,17 @@ std::string SummaryJson::Run(const Study& study, const SimulationResult& result,
     out["ber"] = Ber(result.Ber);
     out["bathtub"] = Bathtub(result.Ber);
     out["steady_level"] = Number(result.SteadyLevel);
-    out["steady_after_bits"] = r.ResponseBits;
+    out["steady_after_bits"] = study.WindowBits();
     json["results"] = out;
+    // How fast the stimulus passed, and the model's own share: timings, not
+    // results (they differ from run to run).
+    const double samples = static_cast<double>(study.Drive.TotalSamples());
+    json["speed"] = {{"stimulus_samples", study.Drive.TotalSamples()},
+                     {"seconds", result.Seconds},
+                     {"model_getwave_seconds", result.ModelSeconds},
+                     {"samples_per_s", result.Seconds > 0.0 ? Json(samples / result.Seconds) : Json(nullptr)},
+                     {"model_samples_per_s",
+                      result.ModelSeconds > 0.0 ? Json(samples / result.ModelSeconds) : Json(nullptr)}};
     json["warnings"] = report.Warnings;
     json["files"] = Files(report, "summary.json");
     return Dumped(json);
