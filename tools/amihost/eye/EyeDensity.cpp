@@ -46,6 +46,24 @@ EyeDensity EyeDensity::Measure(const std::vector<double>& wave, const EyeResult&
 
 double EyeDensity::Peak() const { return *std::max_element(cells_.begin(), cells_.end()); }
 
+// Called some thousand times a trace: inline in Draw.
+inline void EyeDensity::Splat(double column, double row, double weight)
+{
+    // Cell centres sit at index + 1/2; weight beyond the outer centres stays
+    // in the outer cells.
+    const double x = std::clamp(column - 0.5, 0.0, Columns - 1.0);
+    const double y = std::clamp(row - 0.5, 0.0, Rows - 1.0);
+    const int c0 = std::min(static_cast<int>(x), Columns - 2);
+    const int r0 = std::min(static_cast<int>(y), Rows - 2);
+    const double fx = x - c0;
+    const double fy = y - r0;
+    double* cell = &cells_[static_cast<std::size_t>(r0) * Columns + c0];
+    cell[0] += weight * (1.0 - fx) * (1.0 - fy);
+    cell[1] += weight * fx * (1.0 - fy);
+    cell[Columns] += weight * (1.0 - fx) * fy;
+    cell[Columns + 1] += weight * fx * fy;
+}
+
 void EyeDensity::Draw(const std::vector<double>& wave, std::size_t centre, std::size_t spb)
 {
     constexpr int Points = Columns * Steps + 1;
@@ -68,21 +86,4 @@ void EyeDensity::Draw(const std::vector<double>& wave, std::size_t centre, std::
             Splat((p + t) * width, rows[p] + rise * t, width / parts);
         }
     }
-}
-
-void EyeDensity::Splat(double column, double row, double weight)
-{
-    // Cell centres sit at index + 1/2; weight beyond the outer centres stays
-    // in the outer cells.
-    const double x = std::clamp(column - 0.5, 0.0, Columns - 1.0);
-    const double y = std::clamp(row - 0.5, 0.0, Rows - 1.0);
-    const int c0 = std::min(static_cast<int>(x), Columns - 2);
-    const int r0 = std::min(static_cast<int>(y), Rows - 2);
-    const double fx = x - c0;
-    const double fy = y - r0;
-    double* cell = &cells_[static_cast<std::size_t>(r0) * Columns + c0];
-    cell[0] += weight * (1.0 - fx) * (1.0 - fy);
-    cell[1] += weight * fx * (1.0 - fy);
-    cell[Columns] += weight * (1.0 - fx) * fy;
-    cell[Columns + 1] += weight * fx * fy;
 }
