@@ -1,5 +1,7 @@
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <string>
 
 #if defined(__x86_64__)
@@ -41,4 +43,17 @@ inline std::string CpuName()
 #else
     return "unknown";
 #endif
+}
+
+// A benchmark program's main: Google Benchmark's, with the CPU named in the
+// context, so that every figure says where it was measured.
+inline int RunNamingTheCpu(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::AddCustomContext("cpu", CpuName());
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }

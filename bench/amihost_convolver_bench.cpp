@@ -145,13 +145,4 @@ BENCHMARK(Stream)->ArgName("chunk")->Arg(0)->Arg(10007)->Unit(benchmark::kMillis
 
 } // namespace
 
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::AddCustomContext("cpu", CpuName());
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunNamingTheCpu(argc, argv); }

@@ -191,11 +191,4 @@ BENCHMARK(Run)
     ->Iterations(1);
 BENCHMARK(Sweep)->Arg(1)->Arg(2)->ArgName("jobs")->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
 
-int main(int argc, char** argv)
-{
-    benchmark::Initialize(&argc, argv);
-    benchmark::AddCustomContext("cpu", CpuName());
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char** argv) { return RunNamingTheCpu(argc, argv); }

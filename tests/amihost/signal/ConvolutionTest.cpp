@@ -4,20 +4,8 @@
 #include <random>
 #include <vector>
 
+#include "tests/amihost/signal/RandomLevels.h"
 #include "tools/amihost/signal/Convolution.h"
-
-namespace {
-
-std::vector<double> Levels(std::size_t n, std::mt19937& random)
-{
-    std::uniform_real_distribution<double> level(-1.0, 1.0);
-    std::vector<double> v(n);
-    for (double& x : v)
-        x = level(random);
-    return v;
-}
-
-} // namespace
 
 TEST(Convolution, MatchesTheDefiningSumForAllLengths)
 {

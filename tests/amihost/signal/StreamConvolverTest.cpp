@@ -6,18 +6,10 @@
 #include <random>
 #include <vector>
 
+#include "tests/amihost/signal/RandomLevels.h"
 #include "tools/amihost/signal/StreamConvolver.h"
 
 namespace {
-
-std::vector<double> Levels(std::size_t n, std::mt19937& random)
-{
-    std::uniform_real_distribution<double> level(-1.0, 1.0);
-    std::vector<double> v(n);
-    for (double& x : v)
-        x = level(random);
-    return v;
-}
 
 // The defining sum in long double.
 double Naive(const std::vector<double>& x, const std::vector<double>& h, std::size_t i)
