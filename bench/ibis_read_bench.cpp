@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench/CpuName.h"
 #include "ibis/IbisFile.h"
 #include "ibis/IbisRules.h"
 
@@ -47,34 +48,26 @@ void BM_IbisLinesAndFields(benchmark::State& state)
 }
 BENCHMARK(BM_IbisLinesAndFields)->Unit(benchmark::kMillisecond);
 
+// Read alone (Arg 0) or read and checked against every rule (Arg 1).
 void BM_IbisRead(benchmark::State& state)
 {
     const std::string& text = Text();
-    if (text.empty())
+    if (text.empty()) {
         state.SkipWithError("the shared corpus is absent");
+        return;
+    }
+    const bool check = state.range(0) != 0;
     for (auto _ : state) {
         IbisFile file;
         std::string error;
         benchmark::DoNotOptimize(IbisFile::Read(text, "spartan3.ibs", file, error));
+        if (check)
+            benchmark::DoNotOptimize(IbisRules::Check(file));
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * text.size()));
 }
-BENCHMARK(BM_IbisRead)->Unit(benchmark::kMillisecond);
-
-void BM_IbisReadAndCheck(benchmark::State& state)
-{
-    const std::string& text = Text();
-    if (text.empty())
-        state.SkipWithError("the shared corpus is absent");
-    for (auto _ : state) {
-        IbisFile file;
-        std::string error;
-        IbisFile::Read(text, "spartan3.ibs", file, error);
-        benchmark::DoNotOptimize(IbisRules::Check(file));
-    }
-}
-BENCHMARK(BM_IbisReadAndCheck)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_IbisRead)->ArgName("check")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return RunNamingTheCpu(argc, argv); }

@@ -164,8 +164,13 @@ TEST(EyeAccumulator, BitsWhoseWindowLeavesTheWaveAreNotMeasured)
 {
     const std::vector<int> bits = Prbs(7).Take(100);
     const std::vector<double> wave = Received(bits, 0, 0.0, 0);
-    // Offsets -2 .. 13: bit 0 reaches before the wave, the last bit past it.
+    // Offsets -2 .. 13: bit 0 reaches before the wave (skipped anyway), the
+    // last bit past it; the others are measured at every offset.
     const EyeAccumulator stats = Accumulate(wave, bits, -2, 16, 0, 1);
     EXPECT_EQ(stats.BitsMeasured(), bits.size() - Skip - 1);
-    EXPECT_FALSE(stats.Eye(0, 15).Latency > 15);
+    const std::vector<int> inside(bits.begin(), bits.end() - 1);
+    for (std::size_t i = 2; i < 16; ++i)
+        EXPECT_EQ(stats.HeightAt(i), EyeAnalysis::HeightAt(wave, inside, Spb, Skip, i - 2)) << i;
+    // Latencies start at 0: the offsets before it are no candidates.
+    EXPECT_EQ(stats.Eye(0, 15).Latency, stats.Eye(2, 15).Latency);
 }

@@ -4,17 +4,11 @@
 
 #include <string>
 
+#include "tests/amihost/plot/TextCount.h"
 #include "tools/amihost/plot/SvgPlot.h"
 
 namespace {
 
-std::size_t Count(const std::string& text, const std::string& what)
-{
-    std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
 
 std::string Plot(const std::string& title)
 {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/amihost/plot/TextCount.h"
 #include "tools/amihost/plot/BathtubPlot.h"
 #include "tools/amihost/plot/EyePlot.h"
 #include "tools/amihost/plot/ResponsePlot.h"
@@ -113,24 +114,9 @@ TEST(SvgPlot, ResponsesAreOnePolylineEachWithALegend)
     const std::string svg = ResponsePlot::Svg(curves, 1e-12, 100, 4000, "steps", "V");
     std::string why;
     EXPECT_TRUE(WellFormed(svg, why)) << why;
-    std::size_t lines = 0;
-    for (std::size_t at = svg.find("<polyline"); at != std::string::npos; at = svg.find("<polyline", at + 1))
-        ++lines;
-    EXPECT_EQ(lines, 16u);
+    EXPECT_EQ(Count(svg, "<polyline"), 16u);
     EXPECT_NE(svg.find("de = 15"), std::string::npos);
 }
-
-namespace {
-
-std::size_t Count(const std::string& text, const std::string& what)
-{
-    std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++n;
-    return n;
-}
-
-} // namespace
 
 // The density is one bitmap (and the colour bar another), not a rectangle
 // per cell; a common scale larger than the eye's own puts the bitmap

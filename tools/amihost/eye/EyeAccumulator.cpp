@@ -60,7 +60,6 @@ void EyeAccumulator::Measure(std::size_t bit, int symbol)
     // never reached here (Add stops at the wave's end).
     if (bit < skip_ || start < 0)
         return;
-    ++measured_;
     const double* w = window_.data() + (static_cast<std::size_t>(start) - base_);
     const std::size_t count = offsets_;
     if (symbol) {
@@ -125,7 +124,7 @@ EyeResult EyeAccumulator::Eye(std::size_t from, std::size_t to) const
     const std::size_t best = eye.Latency;
     eye.Latency = static_cast<std::size_t>(first_ + static_cast<long>(best));
     eye.Height = HeightAt(best, &eye.Threshold);
-    eye.BitCount = measured_;
+    eye.BitCount = BitsMeasured();
     return eye;
 }
 

@@ -46,7 +46,7 @@ public:
     std::size_t Offsets() const { return offsets_; }
     std::size_t SkipBits() const { return skip_; }
     int SamplesPerBit() const { return spb_; }
-    std::size_t BitsMeasured() const { return measured_; }
+    std::size_t BitsMeasured() const { return ones_ + zeros_; }
 
     // Samples the window holds beyond one bit window, before it moves.
     static constexpr std::size_t Stretch = 4096;
@@ -89,7 +89,6 @@ private:
     std::size_t base_ = 0;
     std::size_t received_ = 0;     // samples added so far
     std::size_t nextBit_ = 0;      // the next bit whose window is awaited
-    std::size_t measured_ = 0;
     std::size_t ones_ = 0;         // measured bits of each symbol (the same at every offset)
     std::size_t zeros_ = 0;
     std::vector<double> lowestOne_;   // per offset

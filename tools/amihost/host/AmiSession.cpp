@@ -136,6 +136,17 @@ bool AmiSession::CollectClock(std::size_t n, std::vector<double>& times, std::st
     return fail(clock_.size(), "wrote no end mark -1 after its clock times");
 }
 
+bool AmiSession::ImpulseOutFinite(std::string& error) const
+{
+    for (std::size_t i = 0; i < impulseOut_.size(); ++i)
+        if (!std::isfinite(impulseOut_[i])) {
+            error = model_.Path + ": AMI_Init returned an impulse response whose sample " + std::to_string(i) +
+                    " is not finite";
+            return false;
+        }
+    return true;
+}
+
 bool AmiSession::Close()
 {
     if (!handle_)

@@ -52,6 +52,10 @@ public:
     const std::string& ParametersOut() const { return parametersOut_; }
     const std::vector<double>& ClockTimes() const { return clock_; }
     const std::vector<double>& ImpulseOut() const { return impulseOut_; }
+    // ImpulseOut holds only finite values; else false with the first sample
+    // that is not, as an error of the model.
+    bool ImpulseOutFinite(std::string& error) const;
+
     // Wall seconds spent inside AMI_GetWave so far: the model's own share
     // of a run.
     double GetWaveSeconds() const { return getWaveSeconds_; }

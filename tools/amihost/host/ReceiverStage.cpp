@@ -1,7 +1,5 @@
 #include "tools/amihost/host/ReceiverStage.h"
 
-#include <cmath>
-
 #include "tools/amihost/channel/Deconvolution.h"
 
 ReceiverStage::ReceiverStage(const Receiver& rx, double sampleInterval, double bitTime, std::size_t blockSize)
@@ -18,13 +16,9 @@ bool ReceiverStage::Open(const std::vector<double>& impulseIn, bool includesTran
         convolver_.emplace(channel.Taps(), blockSize_);
         return true;
     }
+    if (!session_.ImpulseOutFinite(error))
+        return false;
     const std::vector<double>& out = session_.ImpulseOut();
-    for (std::size_t i = 0; i < out.size(); ++i)
-        if (!std::isfinite(out[i])) {
-            error = rx_.LibraryPath + ": AMI_Init returned an impulse response whose sample " + std::to_string(i) +
-                    " is not finite";
-            return false;
-        }
     const std::size_t n = out.size();
     std::vector<double> taps(n, 0.0);
     if (!includesTransmitter) {

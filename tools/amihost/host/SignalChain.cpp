@@ -1,7 +1,6 @@
 #include "tools/amihost/host/SignalChain.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 SignalChain::SignalChain(const AmiModel& model, const SimulationConfig& config)
@@ -33,12 +32,8 @@ bool SignalChain::Open(const std::string& parameters, std::string& error)
 
 bool SignalChain::OpenReceiver(const std::vector<double>& impulse, std::string& error)
 {
-    for (std::size_t i = 0; i < impulse.size(); ++i)
-        if (!std::isfinite(impulse[i])) {
-            error = model_.Path + ": AMI_Init returned an impulse response whose sample " + std::to_string(i) +
-                    " is not finite";
-            return false;
-        }
+    if (config_.TxReturnsImpulse && !session_.ImpulseOutFinite(error))
+        return false;
     rxImpulseIn_ = impulse;
     rx_.emplace(*config_.Rx, config_.SampleInterval(), config_.BitTime, config_.BlockSize);
     return rx_->Open(impulse, config_.TxReturnsImpulse, *config_.Link, error);
@@ -77,6 +72,11 @@ bool SignalChain::Close(std::string& error)
         }
     }
     return closed;
+}
+
+bool SignalChain::MayReturnClock() const
+{
+    return config_.ModelRole == SimulationConfig::Receiver || (config_.Rx && !config_.Rx->InitOnly);
 }
 
 std::size_t SignalChain::Chunk() const

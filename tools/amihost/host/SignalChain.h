@@ -45,6 +45,10 @@ public:
     // AMI_Close of both; false with the reason when one returns 0.
     bool Close(std::string& error);
 
+    // Whether a Pass can return clock times: the model is the receiver, or
+    // a receiver after the channel runs AMI_GetWave.
+    bool MayReturnClock() const;
+
     // Samples a Pass should hold: a multiple of BlockSize at which the
     // convolutions run at full speed.
     std::size_t Chunk() const;

@@ -83,13 +83,13 @@ void KeepHead(std::vector<double>& head, std::size_t limit, const double* values
 // What streams out of the chain for the stimulus, and where it goes.
 struct Streamed {
     EyeAccumulator Stats;
-    ClockedAccumulator Clocked;
+    std::optional<ClockedAccumulator> Clocked; // where the chain can return clock times
     std::vector<double> Received;   // the density's samples (and wave.csv's)
     std::size_t ReceivedLimit = 0;
 };
 
 Streamed Prepare(const SimulationConfig& config, const SimulationResult& result, std::size_t skip,
-                 std::size_t chunk)
+                 std::size_t chunk, bool clocked)
 {
     const StimulusStream& drive = *config.Drive;
     const int spb = config.SamplesPerBit;
@@ -99,14 +99,16 @@ Streamed Prepare(const SimulationConfig& config, const SimulationResult& result,
     auto symbols = [reader = drive.Symbols()]() mutable { return reader.Next(); };
     const std::size_t traces = std::max<std::size_t>(skip, 1) + EyeDensity::MaxTraces + 1;
     const std::size_t densityNeed = traces * static_cast<std::size_t>(spb) + result.Delay + 3 * spb;
-    return Streamed{
-        EyeAccumulator(spb, first, 3 * static_cast<std::size_t>(spb) + 1, skip, drive.TotalBits(),
-                       drive.TotalSamples(), tails, symbols),
-        ClockedAccumulator(spb, result.Delay, skip, drive.TotalBits(), drive.TotalSamples(),
-                           chunk + 2 * static_cast<std::size_t>(spb) + 2, symbols),
-        {},
-        std::min({drive.TotalSamples(), std::max(config.WaveRows, densityNeed),
-                  std::max(config.WaveRows, Simulation::DensitySamples)})};
+    Streamed streamed{EyeAccumulator(spb, first, 3 * static_cast<std::size_t>(spb) + 1, skip, drive.TotalBits(),
+                                     drive.TotalSamples(), tails, symbols),
+                      std::nullopt,
+                      {},
+                      std::min({drive.TotalSamples(), std::max(config.WaveRows, densityNeed),
+                                std::max(config.WaveRows, Simulation::DensitySamples)})};
+    if (clocked)
+        streamed.Clocked.emplace(spb, result.Delay, skip, drive.TotalBits(), drive.TotalSamples(),
+                                 chunk + 2 * static_cast<std::size_t>(spb) + 2, symbols);
+    return streamed;
 }
 
 // The clock times of one piece: counted, kept at the head, and sampled.
@@ -117,7 +119,8 @@ void TakeClock(const SimulationConfig& config, const std::vector<double>& clock,
         ++result.ClockCount;
         if (result.ClockTimes.size() < config.WaveRows)
             result.ClockTimes.push_back(t);
-        out.Clocked.AddInstant((t + config.BitTime / 2.0) / config.SampleInterval());
+        if (out.Clocked)
+            out.Clocked->AddInstant((t + config.BitTime / 2.0) / config.SampleInterval());
     }
 }
 
@@ -136,10 +139,10 @@ bool RunStimulus(const AmiModel& model, const SimulationConfig& config, const st
     StimulusStream drive = *config.Drive;
     const std::size_t total = drive.TotalSamples();
     const std::size_t chunk = std::min(chain.Chunk(), std::max<std::size_t>(total, 1));
-    streamed.emplace(Prepare(config, result, skip, chunk));
+    streamed.emplace(Prepare(config, result, skip, chunk, chain.MayReturnClock()));
     Streamed& out = *streamed;
     std::vector<double> piece(chunk);
-    std::vector<double> modelOut(chunk);
+    std::vector<double> modelOut(config.WaveRows > 0 ? chunk : 0);
     std::vector<double> clock;
     GaussianNoise noise(config.NoiseSeed);
     const auto began = std::chrono::steady_clock::now();
@@ -157,7 +160,8 @@ bool RunStimulus(const AmiModel& model, const SimulationConfig& config, const st
                 piece[i] += config.NoiseRms * noise.Next();
         KeepHead(out.Received, out.ReceivedLimit, piece.data(), n);
         out.Stats.Add(piece.data(), n);
-        out.Clocked.AddSamples(piece.data(), n);
+        if (out.Clocked)
+            out.Clocked->AddSamples(piece.data(), n);
         TakeClock(config, clock, out, result);
         clock.clear();
         if (progress)
@@ -177,7 +181,7 @@ void MeasureEye(const SimulationConfig& config, Streamed& streamed, SimulationRe
     result.Eye = result.FixedEye;
     result.Ber = BerAnalysis::Measure(streamed.Stats, result.FixedEye, config.TargetBer, config.Random);
     if (result.Clocked()) {
-        result.Eye = streamed.Clocked.Eye();
+        result.Eye = streamed.Clocked->Eye();
         for (double t : result.ClockTimes)
             result.SamplingTimes.push_back(t + config.BitTime / 2.0);
     }
