@@ -54,6 +54,7 @@ Halvex_tx::~Halvex_tx()
 
 bool Halvex_tx::Setup()
 {
+    CatchUpDelayLines(); // while the window and the rings still match
     ReleaseResponses();
     windowCurrent_ = false; // the taps may change; Initialize sizes the window anew
     bool ok = true;
@@ -108,8 +109,8 @@ bool Halvex_tx::Initialize()
     for (int j = 1; j < NumFilters; ++j)
         if (Filters[j].NumTaps > Filters[windowSource_].NumTaps)
             windowSource_ = j;
-    const std::int32_t mostTaps = Filters[windowSource_].NumTaps;
-    windowHistory_ = mostTaps > 1 ? static_cast<std::size_t>(mostTaps) - 1 : 0;
+    // A whole delay line, so that the window can bring any of them up to date.
+    windowHistory_ = Filters[windowSource_].DelayLine.Capacity;
     windowSize_ = windowHistory_ + 2 * BlockChunk + FirBlockOverread;
     window_ = new double[windowSize_]();
     windowStart_ = 0;
@@ -119,6 +120,7 @@ bool Halvex_tx::Initialize()
 
 bool Halvex_tx::Run()
 {
+    CatchUpDelayLines();
     windowCurrent_ = false;
     bool ok = FireInput();
     for (int j = NumFilters - 1; j >= 0; --j)
@@ -147,18 +149,14 @@ bool Halvex_tx::FireSelection()
 
 bool Halvex_tx::BlockPathApplies() const
 {
+    // The window as the last Initialize made it for these taps.
+    if (window_ == nullptr || windowHistory_ != Filters[windowSource_].DelayLine.Capacity)
+        return false;
     for (const TimeResponseFIR& filter : Filters)
-        if (!filter.IsPlainConvolution())
+        if (!filter.IsPlainConvolution() || filter.DelayLine.Capacity > windowHistory_)
             return false;
     for (void* link : LinkArrays)
         if (link == nullptr)
-            return false;
-    // The window as the last Initialize made it for these taps.
-    if (window_ == nullptr || Filters[windowSource_].NumTaps < 1 ||
-        windowHistory_ != static_cast<std::size_t>(Filters[windowSource_].NumTaps) - 1)
-        return false;
-    for (const TimeResponseFIR& filter : Filters)
-        if (static_cast<std::size_t>(filter.NumTaps) - 1 > windowHistory_)
             return false;
     for (const DoubleBuffer* port : {&InputPort, &OutputPort, &AuxOutputPort})
         if (port->Data == nullptr || port->Capacity == 0)
@@ -184,14 +182,13 @@ void Halvex_tx::RunBlock(double* wave, std::size_t n, FirBlockConvolveFn convolv
     for (std::size_t start = 0; start < n; start += BlockChunk) {
         const std::size_t m = std::min(BlockChunk, n - start);
         // The chunk times the gain goes straight after the history: the
-        // selected filter reads both in one piece, the others take it in.
+        // selected filter reads both in one piece. The delay lines take it
+        // in when something reads them (CatchUpDelayLines).
         double* chunk = window_ + WindowRoomFor(m) + windowHistory_;
         InputGain.ScaleBlock(wave + start, chunk, m);
-        Filters[selected].FilterHistory(chunk, wave + start, m, convolve);
-        for (int j = 0; j < NumFilters; ++j)
-            if (j != selected)
-                Filters[j].PushBlock(chunk, m);
+        Filters[selected].ConvolveHistory(chunk, wave + start, m, convolve);
         windowStart_ += m;
+        linesBehind_ += m;
     }
     // Only the selected filter's output is realised; the header says why
     // the others' may stay as they are.
@@ -208,12 +205,25 @@ void Halvex_tx::RunBlock(double* wave, std::size_t n, FirBlockConvolveFn convolv
 
 void Halvex_tx::RefreshWindow()
 {
-    // After a firing the newest NumTaps - 1 samples sit at logical offsets
-    // L - NumTaps .. L - 2 of a delay line of L = NumTaps + 2.
+    // After a firing a delay line of L elements holds the last L samples,
+    // the oldest at logical offset L - 1 and the others, oldest first, at
+    // 0 .. L - 2: read from L - 1 on, the ring wraps into that order.
     DoubleBuffer& line = Filters[windowSource_].DelayLine;
-    line.ReadBlock(line.Capacity - windowHistory_ - 1, window_, windowHistory_);
+    line.ReadBlock(line.Capacity - 1, window_, windowHistory_);
     windowStart_ = 0;
     windowCurrent_ = true;
+}
+
+void Halvex_tx::CatchUpDelayLines()
+{
+    if (linesBehind_ == 0)
+        return;
+    // The window holds at least the longest line's worth of the newest
+    // samples (BlockPathApplies held when RunBlock took them in).
+    const double* end = window_ + windowStart_ + windowHistory_;
+    for (TimeResponseFIR& filter : Filters)
+        filter.PushNewest(end, linesBehind_);
+    linesBehind_ = 0;
 }
 
 std::size_t Halvex_tx::WindowRoomFor(std::size_t m)
@@ -275,4 +285,5 @@ void Halvex_tx::ReleaseWindow()
     windowHistory_ = 0;
     windowStart_ = 0;
     windowCurrent_ = false;
+    linesBehind_ = 0; // the rings go or are replaced with it
 }

@@ -27,27 +27,34 @@
 //
 // Whole waves: RunBlock filters n samples at once with the outputs that n
 // Runs would give, bit for bit, whenever BlockPathApplies. Afterwards every
-// member holds what the n Runs leave (the 16 delay lines, the three ports,
-// every link, the selector's control, the constant source's count) but one
-// kind: the output links of the 15 filters that the selector does not pass
-// on (Filters[j].Output, LinkArrays[FilterOutputLink(j)]) keep older values.
-// Their sums would cost as much as the selected one and nobody reads them,
-// which makes the difference invisible to every reader: each Run writes all
-// 16 before the selector reads any, the caller reads only the ports, and
-// Finalize frees them unread. Filters[j].NewestOutput() gives on demand the
-// value a Run would have left there. The caller chooses the instruction set
-// (the kernel); the per-sample Run stays the reference.
+// member holds what the n Runs leave (the three ports, every link, the
+// selector's control, the constant source's count) but two kinds, which
+// nobody reads before they are brought up to date:
+//   - the output links of the 15 filters that the selector does not pass on
+//     (Filters[j].Output, LinkArrays[FilterOutputLink(j)]) keep older values.
+//     Their sums would cost as much as the selected one; each Run writes all
+//     16 before the selector reads any, the caller reads only the ports, and
+//     Finalize frees them unread. Filters[j].NewestOutput() gives on demand
+//     the value a Run would have left there (after CatchUpDelayLines).
+//   - the 16 delay lines lag behind the window (below). All of them take the
+//     same input, which the window already holds, so writing each call's
+//     samples into 16 rings (15 of them never read by the block path) is
+//     put off until something reads a ring: Run and Setup call
+//     CatchUpDelayLines first, and Initialize and Finalize replace the rings.
+// The caller chooses the instruction set (the kernel); the per-sample Run
+// stays the reference.
 //
 // The block path keeps the filters' common input history in one piece, the
-// window: the newest samples, oldest first, with room after them for a chunk,
-// so that no call copies the history out of a ring (at 2047 taps that copy
-// was about a seventh of a 32-sample call). Initialize makes it (zeros, as
-// the delay lines); RunBlock appends each chunk and moves the history back
-// to the start only when the room runs out. Run, Setup and Finalize mark it
-// stale, and the next RunBlock reads it again from a delay line, so firings
-// of either kind may follow each other in any order. The sub-blocks are the
-// model's own: a caller who fires a filter directly must not call RunBlock
-// before the next Initialize.
+// window: the newest samples, oldest first (at least as many as the longest
+// delay line holds), with room after them for a chunk, so that no call
+// copies the history out of a ring (at 2047 taps that copy was about a
+// seventh of a 32-sample call). Initialize makes it (zeros, as the delay
+// lines); RunBlock appends each chunk and moves the history back to the start
+// only when the room runs out. Run, Setup and Finalize mark it stale, and the
+// next RunBlock reads it again from a delay line, so firings of either kind
+// may follow each other in any order. The sub-blocks are the model's own: a
+// caller who fires a filter directly must not call RunBlock before the next
+// Initialize.
 class Halvex_tx : public TorvaneModelBuilder::DFModel {
 public:
     using DoubleBuffer = TorvaneModelBuilder::CircularBuffer<double>;
@@ -128,6 +135,9 @@ public:
     // output links it leaves unrealised), with `convolve` (the caller's
     // choice of instruction set). Call only when BlockPathApplies.
     void RunBlock(double* wave, std::size_t n, TorvaneModelBuilder::FirBlockConvolveFn convolve);
+    // Brings the 16 delay lines to what the firings so far leave there, from
+    // the window; nothing to do unless RunBlock ran since the last call.
+    void CatchUpDelayLines();
 
 private:
     // Runs `operation` on Filters[0..15], DeRound, Selector, DeSource,
@@ -152,8 +162,9 @@ private:
 
     double* window_ = nullptr;       // owned: windowHistory_ + 2 chunks + overread doubles
     std::size_t windowSize_ = 0;     // doubles in window_
-    std::size_t windowHistory_ = 0;  // samples of history kept: the most taps of any filter, less 1
+    std::size_t windowHistory_ = 0;  // samples of history kept: the longest delay line's length
     std::size_t windowStart_ = 0;    // index of the oldest sample of that history
     int windowSource_ = 0;           // a filter with the most taps, whose delay line refreshes it
     bool windowCurrent_ = false;     // the history equals the delay lines' newest samples
+    std::size_t linesBehind_ = 0;    // newest window samples that no delay line has taken in yet
 };

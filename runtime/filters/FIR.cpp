@@ -105,17 +105,6 @@ FIR<T, mode>::~FIR()
 }
 
 template <typename T, int mode>
-bool FIR<T, mode>::IsPlainConvolution() const
-{
-    // L = NumTaps / I + D + 1 = NumTaps + 2 for a plain convolution.
-    return Decimation == 1 && Interpolation == 1 && DecimationPhase == 0 && NumTaps >= 1 &&
-           TapsPerPhase == NumTaps && Taps != nullptr && DelayStorage != nullptr &&
-           DelayLine.Data == DelayStorage &&
-           DelayLine.Capacity == static_cast<std::size_t>(NumTaps) + 2 && DelayLine.Size == 1 &&
-           DelayLine.Position < DelayLine.Capacity;
-}
-
-template <typename T, int mode>
 std::size_t FIR<T, mode>::BlockScratchSize(std::size_t count) const
 {
     return static_cast<std::size_t>(NumTaps > 0 ? NumTaps - 1 : 0) + count + FirBlockOverread;
@@ -147,8 +136,15 @@ void FIR<T, mode>::FilterBlock(const T* in, T* out, std::size_t n, BlockConvolve
 template <typename T, int mode>
 void FIR<T, mode>::FilterHistory(const T* x, T* out, std::size_t n, BlockConvolveFn convolve)
 {
-    convolve(Taps, static_cast<std::size_t>(NumTaps), x, out, n);
+    ConvolveHistory(x, out, n, convolve);
     PushBlock(x, n);
+}
+
+template <typename T, int mode>
+void FIR<T, mode>::ConvolveHistory(const T* x, T* out, std::size_t n,
+                                   BlockConvolveFn convolve) const
+{
+    convolve(Taps, static_cast<std::size_t>(NumTaps), x, out, n);
 }
 
 template <typename T, int mode>
@@ -161,6 +157,17 @@ void FIR<T, mode>::PushBlock(const T* in, std::size_t n)
     const std::size_t first = n > length ? n - length : 0;
     DelayLine.WriteBlock((first + length - 1) % length, in + first, n - first);
     DelayLine.Position = (DelayLine.Position + n) % length;
+}
+
+template <typename T, int mode>
+void FIR<T, mode>::PushNewest(const T* end, std::size_t n)
+{
+    // Only the last L firings leave a sample in the line; the ones before
+    // them move the position, one element per firing.
+    const std::size_t length = DelayLine.Capacity;
+    const std::size_t kept = std::min(n, length);
+    DelayLine.Position = (DelayLine.Position + (n - kept) % length) % length;
+    PushBlock(end - kept, kept);
 }
 
 template <typename T, int mode>

@@ -95,7 +95,16 @@ public:
 
     // True when the block operations equal firings: D = I = 1, phase 0, taps
     // set, and the delay line that Initialize made still in place.
-    bool IsPlainConvolution() const;
+    // Inline: the model asks it of 16 filters on every call of a wave.
+    bool IsPlainConvolution() const
+    {
+        // L = NumTaps / I + D + 1 = NumTaps + 2 for a plain convolution.
+        return Decimation == 1 && Interpolation == 1 && DecimationPhase == 0 && NumTaps >= 1 &&
+               TapsPerPhase == NumTaps && Taps != nullptr && DelayStorage != nullptr &&
+               DelayLine.Data == DelayStorage &&
+               DelayLine.Capacity == static_cast<std::size_t>(NumTaps) + 2 &&
+               DelayLine.Size == 1 && DelayLine.Position < DelayLine.Capacity;
+    }
     // Elements of scratch that FilterBlock needs for blocks of up to `count`
     // samples: the history, the block and what a kernel may read past it
     // (FirBlockOverread).
@@ -110,9 +119,18 @@ public:
     // ones, and x[n .. n + FirBlockOverread - 1] readable. No copy of the
     // history is made. out overlaps nothing of x. Needs IsPlainConvolution().
     void FilterHistory(const T* x, T* out, std::size_t n, BlockConvolveFn convolve);
+    // FilterHistory's outputs alone: the delay line is left as it is, for a
+    // caller that keeps the history itself and brings the line up later
+    // (PushNewest).
+    void ConvolveHistory(const T* x, T* out, std::size_t n, BlockConvolveFn convolve) const;
     // The delay line as n firings fed in[0 .. n-1] leave it, without their
     // outputs. Needs IsPlainConvolution().
     void PushBlock(const T* in, std::size_t n);
+    // PushBlock for n firings of which only the newest are at hand: `end`
+    // points one past the newest sample, and the min(n, L) samples before it
+    // are readable (L = DelayLine.Capacity). The older ones would be
+    // overwritten anyway. Needs IsPlainConvolution().
+    void PushNewest(const T* end, std::size_t n);
     // The sum a firing writes to Output[0], over the newest NumTaps samples of
     // the delay line. Needs IsPlainConvolution().
     T NewestOutput() const;

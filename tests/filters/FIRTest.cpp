@@ -98,8 +98,9 @@ void SerialConvolve(const T* taps, std::size_t numTaps, const T* x, T* y, std::s
 }
 
 // Feeds `x` to a fired twin and, in blocks of the given sizes (cycled), to a
-// block twin through FilterBlock, or through PushBlock for every other
-// block; outputs, NewestOutput and the delay line must match after each.
+// block twin through FilterBlock, PushBlock or PushNewest in turn (PushNewest
+// given only the samples it may read, so that a read before them is caught);
+// outputs, NewestOutput and the delay line must match after each.
 template <typename T>
 void ExpectBlocksMatchFirings(const std::vector<T>& h, const std::vector<T>& x,
                               const std::vector<std::size_t>& sizes,
@@ -114,12 +115,16 @@ void ExpectBlocksMatchFirings(const std::vector<T>& h, const std::vector<T>& x,
         const std::vector<T> in(x.begin() + at, x.begin() + at + n);
         const std::vector<T> expected = fired.Feed(in);
         std::vector<T> out(n, T(-7.0));
-        if (call % 2 == 0) {
+        if (call % 3 == 0) {
             scratch.assign(block.Filter.BlockScratchSize(n), T(-7.0));
             block.Filter.FilterBlock(in.data(), out.data(), n, convolve, scratch.data());
             ASSERT_EQ(out, expected) << name << " taps " << h.size() << " at " << at;
-        } else {
+        } else if (call % 3 == 1) {
             block.Filter.PushBlock(in.data(), n);
+        } else {
+            const std::size_t kept = std::min(n, block.Filter.DelayLine.Capacity);
+            const std::vector<T> newest(in.end() - static_cast<std::ptrdiff_t>(kept), in.end());
+            block.Filter.PushNewest(newest.data() + kept, n);
         }
         at += n;
         if (at > 0) {

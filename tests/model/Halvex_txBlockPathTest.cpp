@@ -193,3 +193,43 @@ TEST(Halvex_txBlockPath, AgreesWhenPerSampleFiringsAndRestartsComeBetweenBlocks)
     for (int call = 0; call < 300; ++call)
         both(37, false);
 }
+
+// The block path brings its delay lines up to date only when something reads
+// them. Here they lag behind over many calls, across window moves and by far
+// more than a delay line holds, and a per-sample firing (which reads them)
+// or a new Setup (after which the window is read back from a delay line)
+// must find them as the per-sample twin left its own; no state is compared
+// before the end, since comparing catches them up.
+TEST(Halvex_txBlockPath, DelayLinesLaggingOverManyCallsCatchUpWhenSomethingReadsThem)
+{
+    PortedModel block(11);
+    PortedModel reference(11);
+    ASSERT_TRUE(block.ready && reference.ready);
+    const FirBlockKernels* kernels = FirBlockKernelsFor(BestSimdLevel());
+    std::mt19937 random(31);
+    std::size_t call = 0;
+    auto both = [&](std::size_t n, bool blockTwinFiresPerSample) {
+        std::vector<double> a = Wave(n, random);
+        std::vector<double> b = a;
+        if (blockTwinFiresPerSample)
+            block.FirePerSample(a);
+        else
+            ASSERT_TRUE(block.RunBlock(a, *kernels));
+        reference.FirePerSample(b);
+        for (std::size_t i = 0; i < n; ++i)
+            ASSERT_TRUE(SameValue(a[i], b[i])) << "call " << call << " sample " << i;
+        ++call;
+    };
+    for (std::size_t n : {37, 5000, 1, 2, 9000})
+        both(n, false);
+    for (int i = 0; i < 300; ++i)
+        both(37, false);
+    both(64, true); // Run catches the lines up from the window
+    both(3, false);
+    both(12000, false);
+    ASSERT_TRUE(block.model.Setup());
+    ASSERT_TRUE(reference.model.Setup());
+    both(500, false); // the window read back from a caught-up line
+    both(1, true);
+    ASSERT_EQ(FirstDifference(block.model, reference.model, Halvex_tx::FilterSelectedBy(11)), "");
+}

@@ -31,6 +31,9 @@ inline bool SameValue(double a, double b)
 inline std::string FirstDifference(Halvex_tx& block, Halvex_tx& reference, int selected,
                                    bool realise = true)
 {
+    // The block path's delay lines lag behind its window until something
+    // reads them; this comparison reads them.
+    block.CatchUpDelayLines();
     for (int f = 0; f < Halvex_tx::NumFilters; ++f) {
         const TorvaneModelBuilder::CircularBuffer<double>& a = block.Filters[f].DelayLine;
         const TorvaneModelBuilder::CircularBuffer<double>& b = reference.Filters[f].DelayLine;
