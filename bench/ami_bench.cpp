@@ -8,6 +8,7 @@
 
 #include "ami/AmiEntryPoints.h"
 #include "ami/AmiInstance.h"
+#include "bench/CpuName.h"
 
 namespace {
 
@@ -64,4 +65,4 @@ BENCHMARK(InitAndClose)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return RunNamingTheCpu(argc, argv); }

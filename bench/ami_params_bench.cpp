@@ -11,6 +11,7 @@
 #include <cstring>
 #include <string>
 
+#include "bench/CpuName.h"
 #include "params/AmiParameters.h"
 #include "params/AmiTree.h"
 
@@ -89,4 +90,4 @@ BENCHMARK(BM_ParseFlat1MB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LookUpLastAmiStyle1MB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_LookUpLastFlat1MB)->Unit(benchmark::kMicrosecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return RunNamingTheCpu(argc, argv); }

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "ami/AmiEntryPoints.h"
+#include "bench/CpuName.h"
 #include "bench/NrzWave.h"
 
 namespace {
@@ -115,4 +116,4 @@ BENCHMARK(Soak)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return RunNamingTheCpu(argc, argv); }

@@ -10,7 +10,7 @@
 #include <cmath>
 #include <vector>
 
-#include "CpuName.h"
+#include "bench/CpuName.h"
 #include "tools/amihost/signal/EdgeJitter.h"
 #include "tools/amihost/signal/GaussianNoise.h"
 #include "tools/amihost/signal/Prbs.h"
@@ -54,7 +54,6 @@ std::vector<double> Before()
 
 void WholeBefore(benchmark::State& state)
 {
-    state.SetLabel(CpuName());
     for (auto _ : state) {
         std::vector<double> wave = Before();
         benchmark::DoNotOptimize(wave.data());
@@ -65,7 +64,6 @@ BENCHMARK(WholeBefore)->Unit(benchmark::kMillisecond);
 
 void Whole(benchmark::State& state)
 {
-    state.SetLabel(CpuName());
     for (auto _ : state) {
         Stimulus s = Stimulus::Prbs(15, Bits, Spb, 1.0);
         Jitter().Apply(s.Bits, Spb, BitTime, s.Swing, 1, s.Wave);
@@ -77,7 +75,6 @@ BENCHMARK(Whole)->Unit(benchmark::kMillisecond);
 
 void Streamed(benchmark::State& state)
 {
-    state.SetLabel(CpuName());
     std::vector<double> chunk(Chunk);
     for (auto _ : state) {
         StimulusStream stream = StimulusStream::Prbs(15, Bits, Spb, 1.0);
@@ -93,4 +90,4 @@ BENCHMARK(Streamed)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return RunNamingTheCpu(argc, argv); }

@@ -21,6 +21,7 @@
 #include <random>
 #include <vector>
 
+#include "bench/CpuName.h"
 #include "model/StepResponseTable.h"
 #include "runtime/filters/FIR.h"
 #include "runtime/filters/FirKernel.h"
@@ -229,4 +230,4 @@ BENCHMARK(BM_SixteenFilters<false>)->Name("Run/16x2047");
 BENCHMARK(BM_SixteenFilters<true>)->Name("Naive/16x2047");
 BENCHMARK(BM_TimeResponseSetup)->Name("Setup/TimeResponseFIR/47000")->Unit(benchmark::kMicrosecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return RunNamingTheCpu(argc, argv); }

@@ -1,10 +1,13 @@
 // Block convolution kernels against the plain serial sum, 2047 taps as in the
 // transmitter model; items per second are output samples per second.
+// Kernel/<level>/<outputs>: a block of 4096 outputs, and one of 32, the
+// outputs of a 32-sample call (its sums are all the work a call can overlap).
 #include <benchmark/benchmark.h>
 
 #include <random>
 #include <vector>
 
+#include "bench/CpuName.h"
 #include "runtime/filters/FirBlockKernel.h"
 
 using namespace TorvaneModelBuilder;
@@ -52,15 +55,18 @@ void Kernel(benchmark::State& state)
         return;
     }
     state.SetLabel(kernels->Name);
+    const std::size_t outputs = static_cast<std::size_t>(state.range(1));
     Data d;
     for (auto _ : state) {
-        kernels->Convolve(d.taps.data(), NumTaps, d.x.data() + NumTaps - 1, d.y.data(), Block);
+        kernels->Convolve(d.taps.data(), NumTaps, d.x.data() + NumTaps - 1, d.y.data(), outputs);
         benchmark::DoNotOptimize(d.y.data());
     }
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * Block));
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * outputs));
 }
-BENCHMARK(Kernel)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
+BENCHMARK(Kernel)
+    ->ArgsProduct({benchmark::CreateDenseRange(0, 3, 1), {static_cast<int64_t>(Block), 32}})
+    ->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return RunNamingTheCpu(argc, argv); }
