@@ -48,8 +48,9 @@ namespace TorvaneModelBuilder {
 //
 // Whole blocks: a plain convolution (D = I = 1, phase 0; IsPlainConvolution)
 // can also take n samples at once. FilterBlock gives the n outputs that n
-// firings would write and PushBlock only their history; either leaves the
-// delay line exactly as the n firings would. The outputs are the same sums
+// firings would write and PushBlock only their history (PushNewest from the
+// newest samples alone); each leaves the delay line exactly as the n firings
+// would. The outputs are the same sums
 // in the same order, so the same bits, whichever kernel computes them
 // (FirBlockKernel.h). Neither touches Input or Output: the owner decides
 // what the ports hold. NewestOutput is what the last firing wrote, or would
