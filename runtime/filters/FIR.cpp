@@ -150,24 +150,20 @@ void FIR<T, mode>::ConvolveHistory(const T* x, T* out, std::size_t n,
 template <typename T, int mode>
 void FIR<T, mode>::PushBlock(const T* in, std::size_t n)
 {
-    // Firing i stores its sample at logical offset L-1 from the position it
-    // starts with, then advances by one: in[i] lands at offset L-1+i from
-    // today's position. Only the last L samples stay.
-    const std::size_t length = DelayLine.Capacity;
-    const std::size_t first = n > length ? n - length : 0;
-    DelayLine.WriteBlock((first + length - 1) % length, in + first, n - first);
-    DelayLine.Position = (DelayLine.Position + n) % length;
+    PushNewest(in + n, n);
 }
 
 template <typename T, int mode>
 void FIR<T, mode>::PushNewest(const T* end, std::size_t n)
 {
-    // Only the last L firings leave a sample in the line; the ones before
-    // them move the position, one element per firing.
+    // Firing i stores its sample at logical offset L-1 from the position it
+    // starts with, then advances by one. Only the last L firings leave a
+    // sample in the line; the ones before them only move the position.
     const std::size_t length = DelayLine.Capacity;
     const std::size_t kept = std::min(n, length);
     DelayLine.Position = (DelayLine.Position + (n - kept) % length) % length;
-    PushBlock(end - kept, kept);
+    DelayLine.WriteBlock(length - 1, end - kept, kept);
+    DelayLine.Position = (DelayLine.Position + kept) % length;
 }
 
 template <typename T, int mode>

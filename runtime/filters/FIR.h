@@ -50,9 +50,8 @@ namespace TorvaneModelBuilder {
 // can also take n samples at once. FilterBlock gives the n outputs that n
 // firings would write and PushBlock only their history (PushNewest from the
 // newest samples alone); each leaves the delay line exactly as the n firings
-// would. The outputs are the same sums
-// in the same order, so the same bits, whichever kernel computes them
-// (FirBlockKernel.h). Neither touches Input or Output: the owner decides
+// would. The outputs are the same sums in the same order, so the same bits,
+// whichever kernel computes them (FirBlockKernel.h). Neither touches Input or Output: the owner decides
 // what the ports hold. NewestOutput is what the last firing wrote, or would
 // have written, to Output[0].
 //

@@ -68,29 +68,56 @@ std::vector<double> Wave(std::size_t n, std::mt19937& random)
     return wave;
 }
 
-// Drives a block-path twin and a per-sample twin through the same calls and
-// compares outputs and state after each.
+// A block-path twin and a per-sample twin at setting `de`, fed the same
+// random waves.
+struct Twins {
+    Twins(double de, SimdLevel level, unsigned seed)
+        : block(de), reference(de), kernels(FirBlockKernelsFor(level)), random(seed),
+          selected(Halvex_tx::FilterSelectedBy(TypeConverterRound::Convert(de))),
+          name(std::string(kernels != nullptr ? kernels->Name : "none") + " de " + std::to_string(de))
+    {
+    }
+
+    bool Ready() const { return block.ready && reference.ready && kernels != nullptr; }
+
+    // One call of n samples on both, the block twin per sample when
+    // `blockTwinFiresPerSample`; every output must be the same.
+    void Call(std::size_t n, bool blockTwinFiresPerSample = false)
+    {
+        const std::string where = name + " call " + std::to_string(calls++);
+        std::vector<double> a = Wave(n, random);
+        std::vector<double> b = a;
+        if (blockTwinFiresPerSample)
+            block.FirePerSample(a);
+        else
+            ASSERT_TRUE(block.RunBlock(a, *kernels)) << where;
+        reference.FirePerSample(b);
+        for (std::size_t i = 0; i < n; ++i)
+            ASSERT_TRUE(SameValue(a[i], b[i])) << where << " sample " << i;
+    }
+
+    // The first difference of state (TwinState.h), "" for none. The 15
+    // unselected filters' output links are compared as the values they stand
+    // for, and the delay lines catch up first: RunBlock leaves both behind.
+    std::string StateDifference() { return FirstDifference(block.model, reference.model, selected); }
+
+    PortedModel block, reference;
+    const FirBlockKernels* kernels;
+    std::mt19937 random;
+    int selected;
+    std::string name;
+    std::size_t calls = 0;
+};
+
+// Drives the twins through the same calls and compares outputs and state
+// after each.
 void DriveTwins(double de, SimdLevel level, const std::vector<std::size_t>& sizes, unsigned seed)
 {
-    PortedModel block(de);
-    PortedModel reference(de);
-    ASSERT_TRUE(block.ready && reference.ready);
-    const FirBlockKernels* kernels = FirBlockKernelsFor(level);
-    ASSERT_NE(kernels, nullptr);
-    std::mt19937 random(seed);
-    for (std::size_t call = 0; call < sizes.size(); ++call) {
-        std::vector<double> a = Wave(sizes[call], random);
-        std::vector<double> b = a;
-        ASSERT_TRUE(block.RunBlock(a, *kernels));
-        reference.FirePerSample(b);
-        const std::string where = std::string(kernels->Name) + " de " +
-                                  std::to_string(de) + " call " + std::to_string(call);
-        for (std::size_t i = 0; i < a.size(); ++i)
-            ASSERT_TRUE(SameValue(a[i], b[i])) << where << " sample " << i;
-        // The 15 unselected filters' output links are compared as the values
-        // they stand for (TwinState.h): RunBlock leaves them unrealised.
-        const int selected = Halvex_tx::FilterSelectedBy(TypeConverterRound::Convert(de));
-        ASSERT_EQ(FirstDifference(block.model, reference.model, selected), "") << where;
+    Twins twins(de, level, seed);
+    ASSERT_TRUE(twins.Ready());
+    for (std::size_t n : sizes) {
+        twins.Call(n);
+        ASSERT_EQ(twins.StateDifference(), "") << twins.name << " after call " << twins.calls;
     }
 }
 
@@ -165,30 +192,19 @@ TEST(Halvex_txBlockPath, StepsAsideOutsideTheNormalState)
 // block twin must still match a twin fired per sample all along.
 TEST(Halvex_txBlockPath, AgreesWhenPerSampleFiringsAndRestartsComeBetweenBlocks)
 {
-    PortedModel block(6);
-    PortedModel reference(6);
-    ASSERT_TRUE(block.ready && reference.ready);
-    const FirBlockKernels* kernels = FirBlockKernelsFor(BestSimdLevel());
-    std::mt19937 random(21);
+    Twins twins(6, BestSimdLevel(), 21);
+    ASSERT_TRUE(twins.Ready());
     auto both = [&](std::size_t n, bool blockTwinFiresPerSample) {
-        std::vector<double> a = Wave(n, random);
-        std::vector<double> b = a;
-        if (blockTwinFiresPerSample)
-            block.FirePerSample(a);
-        else
-            ASSERT_TRUE(block.RunBlock(a, *kernels));
-        reference.FirePerSample(b);
-        for (std::size_t i = 0; i < n; ++i)
-            ASSERT_TRUE(SameValue(a[i], b[i])) << "call of " << n << " sample " << i;
-        ASSERT_EQ(FirstDifference(block.model, reference.model, Halvex_tx::FilterSelectedBy(6)), "");
+        twins.Call(n, blockTwinFiresPerSample);
+        ASSERT_EQ(twins.StateDifference(), "") << "after call " << twins.calls;
     };
     both(500, false);
     both(37, true);
     both(9000, false);
     both(1, true);
     both(3, false);
-    ASSERT_TRUE(block.model.Initialize());
-    ASSERT_TRUE(reference.model.Initialize());
+    ASSERT_TRUE(twins.block.model.Initialize());
+    ASSERT_TRUE(twins.reference.model.Initialize());
     both(100, false);
     for (int call = 0; call < 300; ++call)
         both(37, false);
@@ -202,34 +218,18 @@ TEST(Halvex_txBlockPath, AgreesWhenPerSampleFiringsAndRestartsComeBetweenBlocks)
 // before the end, since comparing catches them up.
 TEST(Halvex_txBlockPath, DelayLinesLaggingOverManyCallsCatchUpWhenSomethingReadsThem)
 {
-    PortedModel block(11);
-    PortedModel reference(11);
-    ASSERT_TRUE(block.ready && reference.ready);
-    const FirBlockKernels* kernels = FirBlockKernelsFor(BestSimdLevel());
-    std::mt19937 random(31);
-    std::size_t call = 0;
-    auto both = [&](std::size_t n, bool blockTwinFiresPerSample) {
-        std::vector<double> a = Wave(n, random);
-        std::vector<double> b = a;
-        if (blockTwinFiresPerSample)
-            block.FirePerSample(a);
-        else
-            ASSERT_TRUE(block.RunBlock(a, *kernels));
-        reference.FirePerSample(b);
-        for (std::size_t i = 0; i < n; ++i)
-            ASSERT_TRUE(SameValue(a[i], b[i])) << "call " << call << " sample " << i;
-        ++call;
-    };
+    Twins twins(11, BestSimdLevel(), 31);
+    ASSERT_TRUE(twins.Ready());
     for (std::size_t n : {37, 5000, 1, 2, 9000})
-        both(n, false);
+        twins.Call(n);
     for (int i = 0; i < 300; ++i)
-        both(37, false);
-    both(64, true); // Run catches the lines up from the window
-    both(3, false);
-    both(12000, false);
-    ASSERT_TRUE(block.model.Setup());
-    ASSERT_TRUE(reference.model.Setup());
-    both(500, false); // the window read back from a caught-up line
-    both(1, true);
-    ASSERT_EQ(FirstDifference(block.model, reference.model, Halvex_tx::FilterSelectedBy(11)), "");
+        twins.Call(37);
+    twins.Call(64, true); // Run catches the lines up from the window
+    twins.Call(3);
+    twins.Call(12000);
+    ASSERT_TRUE(twins.block.model.Setup());
+    ASSERT_TRUE(twins.reference.model.Setup());
+    twins.Call(500); // the window read back from a caught-up line
+    twins.Call(1, true);
+    ASSERT_EQ(twins.StateDifference(), "");
 }
